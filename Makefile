@@ -1,0 +1,27 @@
+# The two commands: `make run` and `make test`. Everything else is a building block.
+.PHONY: deps build run test windows package bench fuzz format clean
+
+JOBS ?= $(shell nproc)
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	cmake --preset default >/dev/null
+	cmake --build --preset default -j $(JOBS)
+
+run: build
+	@scripts/run-program build/default
+
+test: deps
+	@scripts/test-all
+
+windows: deps
+	cmake --preset windows >/dev/null
+	cmake --build --preset windows -j $(JOBS)
+
+format:
+	find src tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build
