@@ -1,9 +1,9 @@
 // Who the program is: name, title, version and maker.
 #pragma once
 
-#include "app/IdentityValues.h"
-
 #include <string_view>
+
+#include "app/IdentityValues.h"
 
 namespace vedodud {
 
@@ -20,9 +20,9 @@ struct ProgramIdentity {
 };
 
 inline constexpr ProgramIdentity kIdentity{
-    VEDODUD_PROJECT_NAME, VEDODUD_TITLE,        VEDODUD_EXE_NAME,      VEDODUD_COMPANY_NAME,
-    VEDODUD_PRODUCT_NAME, VEDODUD_VERSION_TEXT, VEDODUD_VERSION_MAJOR, VEDODUD_VERSION_MINOR,
-    VEDODUD_LANGUAGE_ID,
+    VEDODUD_PROJECT_NAME,  VEDODUD_TITLE,         VEDODUD_EXE_NAME,
+    VEDODUD_COMPANY_NAME,  VEDODUD_PRODUCT_NAME,  VEDODUD_VERSION_TEXT,
+    VEDODUD_VERSION_MAJOR, VEDODUD_VERSION_MINOR, VEDODUD_LANGUAGE_ID,
 };
 
 }  // namespace vedodud

@@ -1,10 +1,10 @@
 // Conversion between program strings and the system's narrow (ANSI) code page.
 #pragma once
 
-#include "platform/Types.h"
-
 #include <string>
 #include <string_view>
+
+#include "platform/Types.h"
 
 namespace vedodud {
 

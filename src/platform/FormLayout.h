@@ -1,11 +1,11 @@
 // How a form and its controls are laid out: the vocabulary a forms toolkit renders from.
 #pragma once
 
-#include "platform/Types.h"
-
 #include <optional>
 #include <string_view>
 #include <vector>
+
+#include "platform/Types.h"
 
 namespace vedodud {
 
@@ -17,30 +17,34 @@ inline constexpr Colour kSystemWindowBackground = 0x80000005;
 inline constexpr Colour kSystemWindowText = 0x80000008;
 inline constexpr Colour kSystemCaptionText = 0x80000009;
 
-constexpr bool IsSystemColour(Colour c) { return (c & 0xFF000000u) == 0x80000000u; }
-constexpr unsigned SystemColourIndex(Colour c) { return c & 0xFFu; }
+constexpr bool IsSystemColour(Colour c) {
+    return (c & 0xFF000000u) == 0x80000000u;
+}
+constexpr unsigned SystemColourIndex(Colour c) {
+    return c & 0xFFu;
+}
 
 enum class ControlKind { TextBox, Frame, Shape, PictureBox, CheckBox, Timer, CommandButton, Label };
 
 enum class BorderStyle { FixedToolWindow };
 
 struct ControlLayout {
-    ControlId id;
-    std::string_view name;
-    ControlKind kind;
-    std::optional<ControlId> container;  // empty: the form itself
+    ControlId id{};
+    std::string_view name{};
+    ControlKind kind{};
+    std::optional<ControlId> container{};  // empty: the form itself
     // Twips from the top-left corner of the container's inner area; a timer has none.
     int left = 0, top = 0, width = 0, height = 0;
-    WString text;          // caption, or the initial text of a text box
-    int tabIndex = -1;     // -1: takes no part in the tab order
-    std::optional<Colour> backColor;
-    std::optional<Colour> foreColor;
-    std::optional<Colour> fillColor;    // shape
-    std::optional<Colour> borderColor;  // shape outline, one pixel solid
-    std::int16_t value = 0;             // check box
-    int intervalMs = 0;                 // timer
+    WString text{};     // caption, or the initial text of a text box
+    int tabIndex = -1;  // -1: takes no part in the tab order
+    std::optional<Colour> backColor{};
+    std::optional<Colour> foreColor{};
+    std::optional<Colour> fillColor{};    // shape
+    std::optional<Colour> borderColor{};  // shape outline, one pixel solid
+    std::int16_t value = 0;               // check box
+    int intervalMs = 0;                   // timer
     bool enabled = true;
-    bool flat = false;                  // picture box drawn without a bevel
+    bool flat = false;  // picture box drawn without a bevel
     ImageId picture = ImageId::None;
     bool isDefault = false, isCancel = false;  // push button
 };
@@ -67,7 +71,7 @@ struct FormLayout {
     Colour backColor = kSystemWindowBackground;
     ImageId icon = ImageId::None;
     bool visible = false;
-    int screenLeft = 0, screenTop = 0;  // where the client area first stands, twips
+    int screenLeft = 0, screenTop = 0;    // where the client area first stands, twips
     std::vector<ControlLayout> controls;  // in creation order
     std::vector<MenuLayout> menus;
 

@@ -2,11 +2,11 @@
 // a modal message box and the event loop. Every call may fail by throwing RuntimeError.
 #pragma once
 
-#include "platform/FormLayout.h"
-#include "platform/Types.h"
-
 #include <memory>
 #include <string>
+
+#include "platform/FormLayout.h"
+#include "platform/Types.h"
 
 namespace vedodud {
 

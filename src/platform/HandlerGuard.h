@@ -2,10 +2,10 @@
 // into the toolkit's own dispatch code.
 #pragma once
 
-#include "platform/FormsToolkit.h"
-
 #include <exception>
 #include <utility>
+
+#include "platform/FormsToolkit.h"
 
 namespace vedodud {
 

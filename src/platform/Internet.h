@@ -1,9 +1,9 @@
 // The reachability probe, as Windows' WinINet offers it.
 #pragma once
 
-#include "platform/Types.h"
-
 #include <string>
+
+#include "platform/Types.h"
 
 namespace vedodud {
 

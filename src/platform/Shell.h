@@ -1,10 +1,10 @@
 // The notification area, as Windows' shell32 offers it.
 #pragma once
 
-#include "platform/Types.h"
-
 #include <array>
 #include <cstdint>
+
+#include "platform/Types.h"
 
 namespace vedodud {
 

@@ -1,9 +1,9 @@
 // The window manager's calls, as Windows' user32 offers them.
 #pragma once
 
-#include "platform/Types.h"
-
 #include <functional>
+
+#include "platform/Types.h"
 
 namespace vedodud {
 
