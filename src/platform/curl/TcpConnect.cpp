@@ -1,0 +1,84 @@
+#include "platform/curl/TcpConnect.h"
+
+#include <netinet/in.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace vedodud {
+namespace {
+
+class Socket {
+public:
+    explicit Socket(int family)
+        : fd_(socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP)) {}
+    ~Socket() {
+        if (fd_ >= 0) close(fd_);
+    }
+    Socket(const Socket&) = delete;
+    Socket& operator=(const Socket&) = delete;
+
+    int fd() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+enum class Attempt { Connected, Failed, OutOfTime };
+
+// Waits for a non-blocking connect to finish, restarting after signals, never past the deadline.
+Attempt AwaitConnect(int fd, ProbeClock::time_point deadline) {
+    for (;;) {
+        const auto left = deadline - ProbeClock::now();
+        if (left <= ProbeClock::duration::zero()) {
+            return Attempt::OutOfTime;
+        }
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(left);
+        const auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(left - seconds);
+        const timespec timeout{static_cast<time_t>(seconds.count()), static_cast<long>(nanoseconds.count())};
+        pollfd watched{fd, POLLOUT, 0};
+        const int ready = ppoll(&watched, 1, &timeout, nullptr);
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready < 0) return Attempt::Failed;
+        if (ready == 0) continue;  // the loop decides whether time is up
+        int error = 0;
+        socklen_t length = sizeof error;
+        if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0) {
+            return Attempt::Failed;
+        }
+        return Attempt::Connected;
+    }
+}
+
+Attempt TryAddress(const SocketAddress& address, ProbeClock::time_point deadline) {
+    Socket socket(address.storage.ss_family);
+    if (socket.fd() < 0) {
+        return Attempt::Failed;
+    }
+    if (connect(socket.fd(), reinterpret_cast<const sockaddr*>(&address.storage), address.length) == 0) {
+        return Attempt::Connected;
+    }
+    if (errno != EINPROGRESS) {
+        return Attempt::Failed;
+    }
+    return AwaitConnect(socket.fd(), deadline);
+}
+
+}  // namespace
+
+bool ConnectsBefore(const AddressList& addresses, ProbeClock::time_point deadline) {
+    for (const SocketAddress& address : addresses) {
+        switch (TryAddress(address, deadline)) {
+            case Attempt::Connected:
+                return true;
+            case Attempt::OutOfTime:
+                return false;
+            case Attempt::Failed:
+                break;
+        }
+    }
+    return false;
+}
+
+}  // namespace vedodud

@@ -1,0 +1,260 @@
+// The probe against loopback servers the tests start: what counts as reachable, what never gets a
+// connection attempt, and that a hanging name lookup cannot hold the caller past the budget.
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <ostream>
+#include <thread>
+
+#include "LoopbackServer.h"
+#include "platform/curl/CurlInternet.h"
+
+namespace vedodud {
+namespace {
+
+using namespace std::chrono_literals;
+using test::LoopbackPort;
+
+std::string WithPort(std::string url, std::uint16_t port) {
+    if (const auto at = url.find("{port}"); at != std::string::npos) {
+        url.replace(at, 6, std::to_string(port));
+    }
+    return url;
+}
+
+struct Verdict {
+    Long answer;
+    std::chrono::steady_clock::duration took;
+};
+
+Verdict Probe(CurlInternet& probe, const std::string& url, Long flags = FLAG_ICC_FORCE_CONNECTION) {
+    const auto start = std::chrono::steady_clock::now();
+    const Long answer = probe.InternetCheckConnectionA(url, flags, 0);
+    return {answer, std::chrono::steady_clock::now() - start};
+}
+
+// A stand-in resolver that counts its calls and answers with a loopback listener's address.
+struct RecordingLookup {
+    struct State {
+        std::mutex mutex;
+        int calls = 0;
+        std::string host;
+        std::uint16_t port = 0;
+    };
+    std::shared_ptr<State> state = std::make_shared<State>();
+
+    NameLookup AnsweringWith(std::uint16_t listenerPort) const {
+        return [state = state, listenerPort](const std::string& host, std::uint16_t port) {
+            std::lock_guard lock(state->mutex);
+            ++state->calls;
+            state->host = host;
+            state->port = port;
+            return *NumericHostAddress("127.0.0.1", listenerPort);
+        };
+    }
+    int calls() const {
+        std::lock_guard lock(state->mutex);
+        return state->calls;
+    }
+};
+
+struct ReachableCase {
+    const char* name;
+    int family;
+    const char* url;
+    friend void PrintTo(const ReachableCase& reachable, std::ostream* out) { *out << reachable.name; }
+};
+
+class ReachableTest : public testing::TestWithParam<ReachableCase> {};
+
+TEST_P(ReachableTest, ConnectsOnceAndSendsNothing) {
+    LoopbackPort listener(GetParam().family, true);
+    if (!listener.valid()) GTEST_SKIP() << "no loopback for this address family here";
+    CurlInternet probe;
+
+    const Verdict verdict = Probe(probe, WithPort(GetParam().url, listener.port()));
+
+    EXPECT_EQ(verdict.answer, 1);
+    EXPECT_LT(verdict.took, 2500ms) << "waited for something after the connection was made";
+    const auto traffic = listener.Drain(2s);
+    EXPECT_EQ(traffic.connections, 1);
+    EXPECT_EQ(traffic.bytesReceived, 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Listeners, ReachableTest,
+    testing::Values(ReachableCase{"Http", AF_INET, "http://127.0.0.1:{port}/"},
+                    ReachableCase{"HttpsToPlainTcp", AF_INET, "https://127.0.0.1:{port}/"},
+                    ReachableCase{"FtpToSilentServer", AF_INET, "ftp://127.0.0.1:{port}/pub/"},
+                    ReachableCase{"UserInfo", AF_INET, "http://user:pw@127.0.0.1:{port}/"},
+                    ReachableCase{"Localhost", AF_INET, "http://localhost:{port}/"},
+                    ReachableCase{"OtherSchemeWithPort", AF_INET, "telnet://127.0.0.1:{port}"},
+                    ReachableCase{"Ipv6Literal", AF_INET6, "http://[::1]:{port}/"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(UnreachableTest, RefusedPortAnswersAtOnce) {
+    LoopbackPort closed(AF_INET, false);
+    ASSERT_TRUE(closed.valid());
+    CurlInternet probe;
+
+    const Verdict verdict = Probe(probe, WithPort("http://127.0.0.1:{port}/", closed.port()));
+
+    EXPECT_EQ(verdict.answer, 0);
+    EXPECT_LT(verdict.took, 2500ms) << "a refusal should not wait for the budget";
+}
+
+TEST(UnreachableTest, DroppedSynAnswersWithinBudget) {
+    LoopbackPort listener(AF_INET, true, 0);
+    ASSERT_TRUE(listener.valid());
+    ASSERT_TRUE(listener.FillAcceptQueue());
+    CurlInternet probe(1s);
+
+    const Verdict verdict = Probe(probe, WithPort("http://127.0.0.1:{port}/", listener.port()));
+
+    EXPECT_EQ(verdict.answer, 0);
+    EXPECT_LT(verdict.took, 4s);
+}
+
+TEST(UnreachableTest, WithoutForceFlagNothingIsTried) {
+    LoopbackPort listener(AF_INET, true);
+    ASSERT_TRUE(listener.valid());
+    RecordingLookup lookup;
+    CurlInternet probe(kProbeBudget, lookup.AnsweringWith(listener.port()));
+
+    EXPECT_EQ(Probe(probe, WithPort("http://localhost:{port}/", listener.port()), 0).answer, 0);
+    EXPECT_EQ(lookup.calls(), 0);
+    EXPECT_EQ(listener.Drain(200ms).connections, 0);
+}
+
+struct RejectedCase {
+    std::string name;
+    std::string url;
+    friend void PrintTo(const RejectedCase& rejected, std::ostream* out) { *out << rejected.name; }
+};
+
+std::vector<RejectedCase> RejectedInputs() {
+    using namespace std::string_literals;
+    return {
+        {"Empty", ""},
+        {"NotAUrl", "notaurl"},
+        {"NoScheme", "example.com"},
+        {"NoSchemeWithPort", "localhost:{port}"},
+        {"File", "file:///etc/passwd"},
+        {"FileOnLocalhost", "file://localhost/etc/passwd"},
+        {"Mailto", "mailto:x@localhost"},
+        {"MailtoWithSlashes", "mailto://x@localhost"},
+        {"Javascript", "javascript:alert(1)"},
+        {"Data", "data:text/plain,hi"},
+        {"NulAfterUrl", "http://localhost:{port}/\0x"s},
+        {"NulInHost", "http://local\0host:{port}/"s},
+        {"TabInHost", "http://local\thost:{port}/"},
+        {"ControlInPath", "http://localhost:{port}/\x01"},
+        {"DeleteInPath", "http://localhost:{port}/\x7f"},
+        {"MegabyteOfText", std::string(1 << 20, 'a')},
+        {"MegabyteUrl", "http://localhost:{port}/" + std::string(1 << 20, 'a')},
+        {"OverlongHost", "http://" + std::string(300, 'a') + ":{port}/"},
+        {"PortZero", "http://localhost:0/"},
+        {"Port65536", "http://localhost:65536/"},
+        {"Port99999", "http://localhost:99999/"},
+        {"SchemeWithoutDefaultPort", "gopher://localhost/"},
+        {"UnknownSchemeWithoutPort", "foo://localhost/"},
+    };
+}
+
+class RejectedInputTest : public testing::TestWithParam<RejectedCase> {};
+
+TEST_P(RejectedInputTest, AnswersZeroWithoutLookupOrConnection) {
+    LoopbackPort listener(AF_INET, true);
+    ASSERT_TRUE(listener.valid());
+    RecordingLookup lookup;
+    CurlInternet probe(kProbeBudget, lookup.AnsweringWith(listener.port()));
+
+    const Verdict verdict = Probe(probe, WithPort(GetParam().url, listener.port()));
+
+    EXPECT_EQ(verdict.answer, 0);
+    EXPECT_EQ(lookup.calls(), 0);
+    EXPECT_EQ(listener.Drain(200ms).connections, 0);
+    EXPECT_LT(verdict.took, 2500ms);
+}
+
+INSTANTIATE_TEST_SUITE_P(Inputs, RejectedInputTest, testing::ValuesIn(RejectedInputs()),
+                         [](const auto& info) { return info.param.name; });
+
+TEST(NameLookupTest, GetsPunycodeNameAndUrlPort) {
+    LoopbackPort listener(AF_INET, true);
+    ASSERT_TRUE(listener.valid());
+    RecordingLookup lookup;
+    CurlInternet probe(kProbeBudget, lookup.AnsweringWith(listener.port()));
+
+    const std::string url = WithPort(
+        "http://b\xc3\xbc"
+        "cher.example:{port}/",
+        listener.port());
+
+    EXPECT_EQ(Probe(probe, url).answer, 1);
+    EXPECT_EQ(lookup.state->host, "xn--bcher-kva.example");
+    EXPECT_EQ(lookup.state->port, listener.port());
+    EXPECT_EQ(listener.Drain(2s).connections, 1);
+}
+
+// A resolver that hangs until the test lets it go (or 20 s pass).
+struct HangingLookup {
+    struct State {
+        std::mutex mutex;
+        std::condition_variable released;
+        bool open = false;
+        int calls = 0;
+    };
+    std::shared_ptr<State> state = std::make_shared<State>();
+
+    ~HangingLookup() { Release(); }
+    void Release() {
+        {
+            std::lock_guard lock(state->mutex);
+            state->open = true;
+        }
+        state->released.notify_all();
+    }
+    int calls() {
+        std::lock_guard lock(state->mutex);
+        return state->calls;
+    }
+    NameLookup AnsweringWith(std::uint16_t listenerPort) {
+        return [state = state, listenerPort](const std::string&, std::uint16_t) {
+            std::unique_lock lock(state->mutex);
+            ++state->calls;
+            state->released.wait_for(lock, 20s, [&] { return state->open; });
+            return *NumericHostAddress("127.0.0.1", listenerPort);
+        };
+    }
+};
+
+TEST(NameLookupTest, HangingLookupIsAbandonedAtBudgetAndCannotPileUp) {
+    LoopbackPort listener(AF_INET, true);
+    ASSERT_TRUE(listener.valid());
+    HangingLookup lookup;
+    CurlInternet probe(300ms, lookup.AnsweringWith(listener.port()));
+    const std::string url = WithPort("http://hanging.example:{port}/", listener.port());
+
+    for (int i = 0; i < kMaxPendingLookups; ++i) {
+        const Verdict verdict = Probe(probe, url);
+        EXPECT_EQ(verdict.answer, 0);
+        EXPECT_LT(verdict.took, 3s);
+    }
+    EXPECT_EQ(Probe(probe, url).answer, 0);
+    EXPECT_EQ(lookup.calls(), kMaxPendingLookups) << "a lookup started past the limit";
+    EXPECT_EQ(probe.PendingLookups(), kMaxPendingLookups);
+
+    lookup.Release();
+    for (int i = 0; i < 500 && probe.PendingLookups() > 0; ++i) std::this_thread::sleep_for(10ms);
+    ASSERT_EQ(probe.PendingLookups(), 0);
+
+    EXPECT_EQ(Probe(probe, url).answer, 1);
+    // The given-up lookups' late answers were never used to connect.
+    EXPECT_EQ(listener.Drain(2s).connections, 1);
+}
+
+}  // namespace
+}  // namespace vedodud

@@ -1,0 +1,56 @@
+// Which host and port a URL sends the probe to.
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+#include "platform/curl/ProbeTarget.h"
+
+namespace vedodud {
+namespace {
+
+struct TargetCase {
+    const char* url;
+    std::optional<ProbeTarget> expected;
+    // Test names stay printable ASCII.
+    friend void PrintTo(const TargetCase& target, std::ostream* out) {
+        for (const char* c = target.url; *c != '\0'; ++c) {
+            const auto byte = static_cast<unsigned char>(*c);
+            if (byte >= 0x20 && byte < 0x7f) {
+                *out << *c;
+            } else {
+                *out << "\\x" << std::hex << static_cast<int>(byte) << std::dec;
+            }
+        }
+    }
+};
+
+class ProbeTargetTest : public testing::TestWithParam<TargetCase> {};
+
+TEST_P(ProbeTargetTest, NamesHostAndPort) {
+    EXPECT_EQ(ParseProbeTarget(GetParam().url), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Urls, ProbeTargetTest,
+    testing::Values(TargetCase{"http://example.com/", ProbeTarget{"example.com", 80}},
+                    TargetCase{"https://example.com", ProbeTarget{"example.com", 443}},
+                    TargetCase{"ftp://example.com/pub/", ProbeTarget{"example.com", 21}},
+                    TargetCase{"HTTPS://Example.com/", ProbeTarget{"Example.com", 443}},
+                    TargetCase{"http://example.com:8080/a?b#c", ProbeTarget{"example.com", 8080}},
+                    TargetCase{"https://example.com:/", ProbeTarget{"example.com", 443}},
+                    TargetCase{"http://user:pw@example.com:81/", ProbeTarget{"example.com", 81}},
+                    TargetCase{"http://[::1]:8080/", ProbeTarget{"::1", 8080}},
+                    TargetCase{"http://[fe80::1%25eth0]/", ProbeTarget{"fe80::1%eth0", 80}},
+                    TargetCase{"http://b\xc3\xbc"
+                               "cher.example/",
+                               ProbeTarget{"xn--bcher-kva.example", 80}},
+                    TargetCase{"telnet://example.com:23", ProbeTarget{"example.com", 23}},
+                    TargetCase{"http://example.com:65535/", ProbeTarget{"example.com", 65535}},
+                    // A host that is not UTF-8 cannot be put into punycode.
+                    TargetCase{"http://\xff\xfe.example/", std::nullopt},
+                    TargetCase{"gopher://example.com/", std::nullopt},
+                    TargetCase{"http://[::1/", std::nullopt},
+                    TargetCase{"http://example.com:80x/", std::nullopt}));
+
+}  // namespace
+}  // namespace vedodud
