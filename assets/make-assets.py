@@ -293,8 +293,8 @@ def write_icon(canvas, path):
     No opaque pixel is pure black, so a reader that ignores the mask (Qt 6's ICO reader
     does for 24-bit images) can still key the transparent pixels out by their colour.
 
-    A plain 24-bit DIB of this size is 40 + 3072 + 128 = 3240 bytes; the specification
-    gives 3244 for the image (and for the icon resource made from it). The 4 bytes are
+    A plain 24-bit DIB of this size is 40 + 3072 + 128 = 3240 bytes; the executable
+    carries 3244 for the image (and for the icon resource made from it). The 4 bytes are
     zero padding after the mask, counted in the directory entry's size: icon loaders take
     the bitmap sizes from the header and only need the resource to be at least that long
     (CreateIconFromResourceEx as Wine implements it; Qt 6, tried), so they ignore the

@@ -1,5 +1,5 @@
-// The two images in assets/ (made by assets/make-assets.py) have the structure that
-// Part 3.1 and Part 4.1 of the specification give them.
+// The two images in assets/ (made by assets/make-assets.py) have the structure the
+// window, the tray and the executable's resources rely on.
 #include <gtest/gtest.h>
 
 #include <algorithm>
