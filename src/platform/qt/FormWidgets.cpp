@@ -1,0 +1,40 @@
+#include "platform/qt/FormWidgets.h"
+
+#include <QCloseEvent>
+#include <QPainter>
+
+#include "platform/qt/Rendering.h"
+
+namespace vedodud::qt {
+
+FormWidget::FormWidget(Qt::WindowFlags flags, std::function<void()> onCloseRequested)
+    : QWidget(nullptr, flags), onCloseRequested_(std::move(onCloseRequested)) {}
+
+void FormWidget::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    if (onCloseRequested_) onCloseRequested_();
+}
+
+ShapeWidget::ShapeWidget(QWidget* parent, Colour fill, Colour border, Colour onlineColour)
+    : QWidget(parent), fill_(fill), border_(border), onlineColour_(onlineColour) {
+    ToQColor(fill);  // an invalid colour fails here, at creation, not later while painting
+    ToQColor(border);
+    SetFill(fill);
+}
+
+void ShapeWidget::SetFill(Colour colour) {
+    ToQColor(colour);
+    fill_ = colour;
+    setAccessibleDescription(colour == onlineColour_ ? QStringLiteral("online") : QStringLiteral("offline"));
+    update();
+}
+
+void ShapeWidget::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), ToQColor(fill_));
+    painter.setPen(QPen(ToQColor(border_), 1, Qt::SolidLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+}  // namespace vedodud::qt

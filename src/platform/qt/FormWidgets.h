@@ -1,0 +1,41 @@
+// The Qt widgets that have no ready-made counterpart: the form itself and the shape.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+#include "platform/Types.h"
+
+namespace vedodud::qt {
+
+// A top-level form. Its close box asks; whether the form goes is the program's decision.
+class FormWidget final : public QWidget {
+public:
+    FormWidget(Qt::WindowFlags flags, std::function<void()> onCloseRequested);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    std::function<void()> onCloseRequested_;
+};
+
+// A rectangle filled in its fill colour with a one-pixel outline. Colour alone tells nothing to a
+// screen reader, so its accessible description says which of the two states it shows.
+class ShapeWidget final : public QWidget {
+public:
+    ShapeWidget(QWidget* parent, Colour fill, Colour border, Colour onlineColour);
+
+    Colour Fill() const { return fill_; }
+    void SetFill(Colour colour);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    Colour fill_;
+    Colour border_;
+    Colour onlineColour_;
+};
+
+}  // namespace vedodud::qt

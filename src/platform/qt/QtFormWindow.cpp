@@ -1,0 +1,381 @@
+#include "platform/qt/QtFormWindow.h"
+
+#include <QCheckBox>
+#include <QCursor>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <algorithm>
+#include <exception>
+#include <stdexcept>
+
+#include "platform/RuntimeError.h"
+#include "platform/qt/QtFormsToolkit.h"
+#include "platform/qt/Rendering.h"
+#include "ui/Form1Layout.h"
+
+namespace vedodud::qt {
+
+namespace {
+
+// Below this a caption is no longer readable; it is cut instead.
+constexpr qreal kSmallestPointSize = 6.0;
+constexpr qreal kPointSizeStep = 0.25;
+constexpr int kTwipsPerPoint = 20;
+
+void SetBackground(QWidget& widget, Colour colour) {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::Window, ToQColor(colour));
+    palette.setColor(widget.backgroundRole(), ToQColor(colour));  // buttons fill with their own role
+    widget.setPalette(palette);
+    widget.setAutoFillBackground(true);
+}
+
+void SetForeground(QWidget& widget, Colour colour) {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::WindowText, ToQColor(colour));
+    palette.setColor(QPalette::Text, ToQColor(colour));
+    widget.setPalette(palette);
+}
+
+Qt::WindowFlags FormFlags(BorderStyle border, bool trayAvailable) {
+    switch (border) {
+        case BorderStyle::FixedToolWindow:
+            break;
+    }
+    // A thin title bar with a close box only. With no notification area to hide in, the window
+    // needs a minimise box and a taskbar button instead, or it could never get out of the way.
+    Qt::WindowFlags flags = Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+    if (trayAvailable) return flags | Qt::Tool;
+    return flags | Qt::Window | Qt::WindowMinimizeButtonHint;
+}
+
+// The layout was drawn for a smaller default font than most Linux desktops use: a caption that
+// would be cut off gets the default font a little smaller, just enough to be read whole.
+void FitCaption(QWidget& widget) {
+    QFont font = widget.font();
+    while (widget.sizeHint().width() > widget.width()) {
+        const bool inPoints = font.pointSizeF() > 0;
+        const qreal size = inPoints ? font.pointSizeF() : font.pixelSize();
+        const qreal smaller = size - (inPoints ? kPointSizeStep : 1);
+        if (inPoints ? smaller < kSmallestPointSize
+                     : smaller < Pixels(static_cast<int>(kSmallestPointSize) * kTwipsPerPoint))
+            return;
+        if (inPoints) {
+            font.setPointSizeF(smaller);
+        } else {
+            font.setPixelSize(static_cast<int>(smaller));
+        }
+        widget.setFont(font);
+    }
+}
+
+QWidget* BuildControl(const ControlLayout& control, QWidget& parent, const std::weak_ptr<FormState>& weak) {
+    const QString text = ToQString(control.text);
+    QWidget* widget = nullptr;
+    switch (control.kind) {
+        case ControlKind::TextBox:
+            widget = new QLineEdit(text, &parent);
+            break;
+        case ControlKind::Frame:
+            widget = new QGroupBox(text, &parent);
+            break;
+        case ControlKind::Shape:
+            widget = new ShapeWidget(&parent, control.fillColor.value_or(kSystemWindowBackground),
+                                     control.borderColor.value_or(kSystemWindowText), STATUS_ONLINE_COLOR);
+            // The light's name is its frame's caption: that is what a sighted user reads beside it.
+            if (auto* frame = qobject_cast<QGroupBox*>(&parent)) widget->setAccessibleName(frame->title());
+            break;
+        case ControlKind::PictureBox: {
+            auto* picture = new QLabel(&parent);
+            picture->setPixmap(LoadPicture(control.picture));
+            picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            picture->setFrameStyle(control.flat ? QFrame::NoFrame : (QFrame::Panel | QFrame::Sunken));
+            picture->setFocusPolicy(Qt::StrongFocus);
+            widget = picture;
+            break;
+        }
+        case ControlKind::CheckBox: {
+            auto* check = new QCheckBox(text, &parent);
+            check->setTristate(control.value == 2);
+            check->setCheckState(control.value == 1   ? Qt::Checked
+                                 : control.value == 2 ? Qt::PartiallyChecked
+                                                      : Qt::Unchecked);
+            widget = check;
+            break;
+        }
+        case ControlKind::CommandButton: {
+            auto* button = new QPushButton(text, &parent);
+            button->setDefault(control.isDefault);
+            button->setAutoDefault(true);  // Enter acts on the focused button, as Space does
+            const ControlId id = control.id;
+            QObject::connect(button, &QPushButton::clicked, button, [weak, id] {
+                const auto state = weak.lock();
+                if (state && state->life == FormState::Life::Loaded)
+                    state->toolkit.Deliver([&] { state->events.Click(id); });
+            });
+            if (control.isCancel) {
+                auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), parent.window());
+                QObject::connect(escape, &QShortcut::activated, button, &QPushButton::click);
+            }
+            widget = button;
+            break;
+        }
+        case ControlKind::Label:
+            widget = new QLabel(text, &parent);
+            break;
+        case ControlKind::Timer:
+            return nullptr;
+    }
+    widget->setObjectName(ToQString(control.name));
+    widget->setGeometry(PixelRect(control.left, control.top, control.width, control.height));
+    if (control.backColor) SetBackground(*widget, *control.backColor);
+    if (control.foreColor) SetForeground(*widget, *control.foreColor);
+    widget->setEnabled(control.enabled);
+    if (control.kind == ControlKind::CheckBox || control.kind == ControlKind::Label) FitCaption(*widget);
+    return widget;
+}
+
+QTimer* BuildTimer(const ControlLayout& control, QWidget& form, const std::weak_ptr<FormState>& weak) {
+    auto* timer = new QTimer(&form);
+    timer->setObjectName(ToQString(control.name));
+    timer->setInterval(control.intervalMs);
+    const ControlId id = control.id;
+    QObject::connect(timer, &QTimer::timeout, timer, [weak, id] {
+        const auto state = weak.lock();
+        if (state && state->life == FormState::Life::Loaded)
+            state->toolkit.Deliver([&] { state->events.TimerTick(id); });
+    });
+    if (control.enabled && control.intervalMs > 0) timer->start();
+    return timer;
+}
+
+std::vector<QWidget*> TabOrder(const FormState& state) {
+    std::vector<const ControlLayout*> ordered;
+    for (const auto& control : state.layout.controls)
+        if (control.tabIndex >= 0 && state.controls.contains(control.id)) ordered.push_back(&control);
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [](const auto* a, const auto* b) { return a->tabIndex < b->tabIndex; });
+    std::vector<QWidget*> widgets;
+    for (const auto* control : ordered) {
+        QWidget* widget = state.controls.at(control->id);
+        // Frames and labels sit in the order but cannot hold the focus: tabbing passes them by.
+        if (widget->focusPolicy() & Qt::TabFocus) widgets.push_back(widget);
+    }
+    return widgets;
+}
+
+}  // namespace
+
+std::shared_ptr<FormState> BuildForm(QtFormsToolkit& toolkit, WindowTable& table, const FormLayout& layout,
+                                     FormEvents& events, bool trayAvailable) {
+    auto state = std::make_shared<FormState>(toolkit, table, layout, events);
+    const std::weak_ptr<FormState> weak = state;
+
+    auto* form = new FormWidget(FormFlags(layout.border, trayAvailable), [weak] {
+        const auto state = weak.lock();
+        if (state && state->life == FormState::Life::Loaded)
+            state->toolkit.Deliver([&] { state->events.CloseRequested(); });
+    });
+    state->widget = form;
+    try {
+        form->setObjectName(ToQString(layout.name));
+        form->setWindowTitle(ToQString(layout.caption));
+        SetBackground(*form, layout.backColor);
+        const QIcon icon = LoadIcon(layout.icon);
+        form->setWindowIcon(icon);
+
+        for (const auto& control : layout.controls) {
+            if (control.kind == ControlKind::Timer) {
+                state->timers[control.id] = BuildTimer(control, *form, weak);
+                continue;
+            }
+            QWidget* parent = form;
+            if (control.container) {
+                parent = state->controls.at(*control.container);
+                if (!parent) throw RuntimeError("Invalid container for " + std::string(control.name));
+            }
+            state->controls[control.id] = BuildControl(control, *parent, weak);
+        }
+        const std::vector<QWidget*> order = TabOrder(*state);
+        for (size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
+
+        // Fixed size; the client area first stands where the layout places it on the main screen.
+        const QSize client(Pixels(layout.clientWidth), Pixels(layout.clientHeight));
+        form->setFixedSize(client);
+        QPoint origin(Pixels(layout.screenLeft), Pixels(layout.screenTop));
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) origin += screen->geometry().topLeft();
+        form->setGeometry(QRect(origin, client));
+
+        state->hWnd = table.AddWindow(form, [](Long, Long, Long, Long) -> Long { return 0; });
+        state->iconHandle = table.AddIcon(icon);
+    } catch (const std::out_of_range&) {
+        delete form;
+        throw RuntimeError("Invalid layout of " + std::string(layout.name));
+    } catch (...) {
+        delete form;
+        throw;
+    }
+    return state;
+}
+
+void ShowForm(FormState& state) {
+    FormWidget* form = state.widget;
+    if (!form || state.life != FormState::Life::Loaded) throw RuntimeError("Form is not loaded");
+    if (!state.shownBefore) {
+        state.shownBefore = true;
+        const std::vector<QWidget*> order = TabOrder(state);
+        if (!order.empty()) order.front()->setFocus(Qt::OtherFocusReason);
+    }
+    if (form->isMinimized()) {
+        form->showNormal();
+    } else {
+        form->show();
+    }
+    form->raise();
+    form->activateWindow();
+}
+
+QtFormWindow::~QtFormWindow() {
+    // Dropped while still loaded: the window goes quietly, without messages to a program that is
+    // itself being taken apart.
+    FormState& state = *state_;
+    if (state.life != FormState::Life::Loaded) return;
+    state.life = FormState::Life::Unloaded;
+    for (auto& [id, timer] : state.timers)
+        if (timer) timer->stop();
+    state.table.RemoveWindow(state.hWnd);
+    if (state.widget) {
+        state.widget->hide();
+        state.widget->deleteLater();
+    }
+    state.toolkit.FormUnloaded();
+}
+
+FormWidget& QtFormWindow::LoadedWidget() {
+    if (state_->life == FormState::Life::Unloaded || !state_->widget)
+        throw RuntimeError("Form has been unloaded");
+    return *state_->widget;
+}
+
+template <class ControlWidget>
+ControlWidget& QtFormWindow::Control(ControlId id) {
+    LoadedWidget();
+    const auto found = state_->controls.find(id);
+    auto* widget =
+        found == state_->controls.end() ? nullptr : dynamic_cast<ControlWidget*>(found->second.data());
+    if (!widget) throw RuntimeError("Object doesn't support this property or method");
+    return *widget;
+}
+
+void QtFormWindow::SetVisible(bool visible) {
+    FormWidget& form = LoadedWidget();
+    if (visible) {
+        ShowForm(*state_);
+    } else if (state_->toolkit.TrayAvailable()) {
+        form.hide();
+    } else if (form.isVisible()) {
+        form.showMinimized();  // nowhere to hide: keep it reachable from the taskbar
+    }
+}
+
+bool QtFormWindow::Visible() {
+    FormWidget& form = LoadedWidget();
+    return form.isVisible() && !form.isMinimized();
+}
+
+Long QtFormWindow::hWnd() {
+    LoadedWidget();
+    return state_->hWnd;
+}
+
+Long QtFormWindow::IconHandle() {
+    LoadedWidget();
+    return state_->iconHandle;
+}
+
+void QtFormWindow::PopupMenu(MenuId menuId) {
+    // A handler run from the menu may unload the form and drop this object: from here on only
+    // locals are touched.
+    const std::shared_ptr<FormState> state = state_;
+    LoadedWidget();
+    if (state->life != FormState::Life::Loaded) throw RuntimeError("Form is being unloaded");
+    const MenuLayout* layout = nullptr;
+    for (const auto& menu : state->layout.menus)
+        if (menu.id == menuId) layout = &menu;
+    if (!layout) throw RuntimeError("Invalid menu");
+
+    QMenu menu;
+    menu.setObjectName(ToQString(layout->name));
+    menu.setTitle(ToQString(layout->caption));
+    std::map<QAction*, MenuId> items;
+    for (const auto& item : layout->items) {
+        if (item.caption == u"-") {
+            menu.addSeparator();
+        } else {
+            QAction* action = menu.addAction(ToQString(item.caption));
+            action->setObjectName(ToQString(item.name));
+            items[action] = item.id;
+        }
+    }
+    QAction* chosen = menu.exec(QCursor::pos());
+    if (!chosen || !items.contains(chosen) || state->life != FormState::Life::Loaded) return;
+    const MenuId item = items.at(chosen);
+    state->toolkit.Deliver([&] { state->events.MenuClick(item); });
+}
+
+void QtFormWindow::Unload() {
+    const std::shared_ptr<FormState> state = state_;
+    if (state->life != FormState::Life::Loaded) return;
+    state->life = FormState::Life::Destroying;
+    for (auto& [id, timer] : state->timers)
+        if (timer) timer->stop();
+    if (state->widget) state->widget->hide();
+
+    // The handle stays valid while the chain handles the window's last messages.
+    std::exception_ptr failure;
+    try {
+        state->table.Send(state->hWnd, WM_DESTROY, 0, 0);
+        state->table.Send(state->hWnd, WM_NCDESTROY, 0, 0);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    state->table.RemoveWindow(state->hWnd);
+    state->life = FormState::Life::Unloaded;
+    // Later, not now: this may run inside one of the widget's own event handlers.
+    if (state->widget) state->widget->deleteLater();
+    state->toolkit.FormUnloaded();
+    if (failure) std::rethrow_exception(failure);
+}
+
+WString QtFormWindow::Text(ControlId textBox) {
+    return Control<QLineEdit>(textBox).text().toStdU16String();
+}
+
+Colour QtFormWindow::FillColor(ControlId shape) {
+    return Control<ShapeWidget>(shape).Fill();
+}
+
+void QtFormWindow::SetFillColor(ControlId shape, Colour colour) {
+    Control<ShapeWidget>(shape).SetFill(colour);
+}
+
+std::int16_t QtFormWindow::Value(ControlId checkBox) {
+    switch (Control<QCheckBox>(checkBox).checkState()) {
+        case Qt::Checked:
+            return 1;
+        case Qt::PartiallyChecked:
+            return 2;
+        case Qt::Unchecked:
+            break;
+    }
+    return 0;
+}
+
+}  // namespace vedodud::qt

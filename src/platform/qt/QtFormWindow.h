@@ -1,0 +1,74 @@
+// One form on screen: the widgets built from its layout, its timers and its window handle.
+#pragma once
+
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <map>
+#include <memory>
+
+#include "platform/FormsToolkit.h"
+#include "platform/qt/FormWidgets.h"
+#include "platform/qt/WindowTable.h"
+
+namespace vedodud::qt {
+
+class QtFormsToolkit;
+
+// Shared with every Qt connection of the form, so that it outlives a FormWindow that the program
+// drops while one of the form's own calls (a popup menu) is still on the stack.
+struct FormState {
+    enum class Life { Loaded, Destroying, Unloaded };
+
+    FormState(QtFormsToolkit& toolkit, WindowTable& table, const FormLayout& layout, FormEvents& events)
+        : toolkit(toolkit), table(table), layout(layout), events(events) {}
+
+    QtFormsToolkit& toolkit;
+    WindowTable& table;
+    const FormLayout layout;
+    FormEvents& events;
+    QPointer<FormWidget> widget;
+    std::map<ControlId, QPointer<QWidget>> controls;
+    std::map<ControlId, QPointer<QTimer>> timers;
+    Long hWnd = 0;
+    Long iconHandle = 0;
+    Life life = Life::Loaded;
+    bool shownBefore = false;
+};
+
+// Builds the form hidden, its timers running.
+std::shared_ptr<FormState> BuildForm(QtFormsToolkit& toolkit, WindowTable& table, const FormLayout& layout,
+                                     FormEvents& events, bool trayAvailable);
+
+// Shows a form that is loaded; focus goes to the first control in tab order the first time.
+void ShowForm(FormState& state);
+
+class QtFormWindow final : public FormWindow {
+public:
+    explicit QtFormWindow(std::shared_ptr<FormState> state) : state_(std::move(state)) {}
+    ~QtFormWindow() override;
+
+    void SetVisible(bool visible) override;
+    bool Visible() override;
+    Long hWnd() override;
+    Long IconHandle() override;
+    void PopupMenu(MenuId menu) override;
+    void Unload() override;
+
+    WString Text(ControlId textBox) override;
+    Colour FillColor(ControlId shape) override;
+    void SetFillColor(ControlId shape, Colour colour) override;
+    std::int16_t Value(ControlId checkBox) override;
+
+    // For tests: the widget that shows the form.
+    QWidget* Widget() const { return state_->widget; }
+
+private:
+    FormWidget& LoadedWidget();
+    template <class ControlWidget>
+    ControlWidget& Control(ControlId id);
+
+    std::shared_ptr<FormState> state_;
+};
+
+}  // namespace vedodud::qt

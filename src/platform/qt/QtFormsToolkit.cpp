@@ -1,0 +1,128 @@
+#include "platform/qt/QtFormsToolkit.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QSystemTrayIcon>
+#include <cstdio>
+#include <exception>
+
+#include "app/Identity.h"
+#include "platform/RuntimeError.h"
+#include "platform/qt/QtFormWindow.h"
+#include "platform/qt/Rendering.h"
+
+namespace vedodud::qt {
+
+namespace {
+constexpr int kFailureStatus = 1;
+constexpr int kButtonsOkOnly = 0;
+}  // namespace
+
+QtFormsToolkit::QtFormsToolkit(WindowTable& table) : QtFormsToolkit(table, Options{}) {}
+
+QtFormsToolkit::QtFormsToolkit(WindowTable& table, Options options)
+    : table_(table), options_(std::move(options)) {
+    if (!options_.trayAvailable)
+        options_.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    table_.SetErrorSink([this](const std::string& message) { ReportFatalError(message); });
+}
+
+QtFormsToolkit::~QtFormsToolkit() {
+    table_.SetErrorSink(nullptr);
+}
+
+void QtFormsToolkit::Start(const ProgramIdentity& identity) {
+    if (!qApp) throw RuntimeError("The forms runtime needs a QApplication");
+    title_ = std::string(identity.title);
+    QApplication::setApplicationName(ToQString(identity.exeName).toLower());
+    QApplication::setApplicationDisplayName(ToQString(identity.title));
+    QApplication::setApplicationVersion(ToQString(identity.versionText));
+    QApplication::setOrganizationName(ToQString(identity.companyName));
+    QGuiApplication::setDesktopFileName(ToQString(identity.exeName).toLower());
+    // The program lives on with every window hidden; it ends when its forms are unloaded.
+    QApplication::setQuitOnLastWindowClosed(false);
+    started_ = true;
+}
+
+bool QtFormsToolkit::TrayAvailable() const {
+    return options_.trayAvailable();
+}
+
+std::unique_ptr<FormWindow> QtFormsToolkit::CreateForm(const FormLayout& layout, FormEvents& events) {
+    if (!started_) throw RuntimeError("The forms runtime has not been started");
+    std::shared_ptr<FormState> state = BuildForm(*this, table_, layout, events, TrayAvailable());
+    forms_.push_back(state);
+    ++loadedForms_;
+    return std::make_unique<QtFormWindow>(std::move(state));
+}
+
+void QtFormsToolkit::MsgBox(const WString& prompt, int buttons) {
+    if (!started_) throw RuntimeError("The forms runtime has not been started");
+    if (buttons != kButtonsOkOnly)
+        throw RuntimeError("Invalid procedure call: unsupported message box buttons");
+    // No parent: the box must come up even while every form is hidden.
+    QMessageBox box;
+    box.setObjectName(QStringLiteral("MsgBox"));
+    box.setWindowTitle(ToQString(title_));
+    box.setTextFormat(Qt::PlainText);
+    box.setText(ToQString(prompt));
+    box.setIcon(QMessageBox::NoIcon);
+    box.setStandardButtons(QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+int QtFormsToolkit::Run() {
+    if (failed_) return kFailureStatus;
+    if (loadedForms_ == 0) return 0;
+    if (!TrayAvailable()) {
+        // Nowhere to sit hidden: a window the user cannot see or close would strand the program.
+        for (const auto& weak : forms_) {
+            const auto state = weak.lock();
+            if (state && state->life == FormState::Life::Loaded && state->widget &&
+                !state->widget->isVisible())
+                ShowForm(*state);
+        }
+    }
+    running_ = true;
+    const int status = QApplication::exec();
+    running_ = false;
+    if (failed_) return status != 0 ? status : kFailureStatus;
+    return status;
+}
+
+void QtFormsToolkit::ReportFatalError(const std::string& message) {
+    if (failed_) return;
+    failed_ = true;
+    std::fprintf(stderr, "%s: %s\n", title_.empty() ? "vedodud" : title_.c_str(), message.c_str());
+    if (options_.showErrorReports && qApp) {
+        QMessageBox box;
+        box.setObjectName(QStringLiteral("ErrorReport"));
+        box.setWindowTitle(ToQString(title_));
+        box.setTextFormat(Qt::PlainText);
+        box.setText(QStringLiteral("Run-time error: ") + QString::fromStdString(message) +
+                    QStringLiteral("\n\nThe program will now end."));
+        box.setIcon(QMessageBox::Critical);
+        box.setStandardButtons(QMessageBox::Ok);
+        box.exec();
+    }
+    if (running_) QCoreApplication::exit(kFailureStatus);
+}
+
+void QtFormsToolkit::Deliver(const std::function<void()>& event) noexcept {
+    if (failed_) return;
+    try {
+        event();
+    } catch (const std::exception& error) {
+        ReportFatalError(error.what());
+    } catch (...) {
+        ReportFatalError("Unexpected error");
+    }
+}
+
+void QtFormsToolkit::FormUnloaded() {
+    if (loadedForms_ > 0) --loadedForms_;
+    if (loadedForms_ == 0 && running_ && !failed_) QCoreApplication::exit(0);
+}
+
+}  // namespace vedodud::qt

@@ -1,0 +1,71 @@
+#include "platform/qt/Rendering.h"
+
+#include <QFile>
+
+#include "platform/RuntimeError.h"
+
+namespace vedodud::qt {
+
+int Pixels(int twips) {
+    return (twips + kTwipsPerPixelAt96Dpi / 2) / kTwipsPerPixelAt96Dpi;
+}
+
+QRect PixelRect(int left, int top, int width, int height) {
+    return QRect(Pixels(left), Pixels(top), Pixels(width), Pixels(height));
+}
+
+QColor ToQColor(Colour colour) {
+    if (IsSystemColour(colour)) {
+        switch (SystemColourIndex(colour)) {
+            case 5:  // window background
+            case 9:  // caption text
+                return QColor(Qt::white);
+            case 8:  // window text
+                return QColor(Qt::black);
+            default:
+                throw RuntimeError("Invalid property value: system colour " +
+                                   std::to_string(SystemColourIndex(colour)));
+        }
+    }
+    return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+}
+
+QString ToQString(const WString& text) {
+    return QString::fromStdU16String(text);
+}
+
+QString ToQString(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+namespace {
+
+QString ResourcePath(ImageId image) {
+    switch (image) {
+        case ImageId::AppIcon:
+            return QStringLiteral(":/vedodud/vedodud.ico");
+        case ImageId::Logo:
+            return QStringLiteral(":/vedodud/logo.gif");
+        case ImageId::None:
+            break;
+    }
+    return {};
+}
+
+}  // namespace
+
+QIcon LoadIcon(ImageId image) {
+    if (image == ImageId::None) return {};
+    const QPixmap pixmap = LoadPicture(image);
+    return QIcon(pixmap);
+}
+
+QPixmap LoadPicture(ImageId image) {
+    if (image == ImageId::None) return {};
+    const QString path = ResourcePath(image);
+    QPixmap pixmap;
+    if (!pixmap.load(path)) throw RuntimeError("Invalid picture: cannot read " + path.toStdString());
+    return pixmap;
+}
+
+}  // namespace vedodud::qt

@@ -1,0 +1,28 @@
+// Layout units and colours as Qt sees them.
+#pragma once
+
+#include <QColor>
+#include <QIcon>
+#include <QPixmap>
+#include <QRect>
+#include <QString>
+
+#include "platform/FormLayout.h"
+
+namespace vedodud::qt {
+
+// Twips to device-independent pixels, so the window scales with the screen.
+int Pixels(int twips);
+QRect PixelRect(int left, int top, int width, int height);
+
+// A plain &H00BBGGRR colour, or an entry of the system colour table as the standard scheme has it.
+QColor ToQColor(Colour colour);
+
+QString ToQString(const WString& text);
+QString ToQString(std::string_view text);
+
+// The images the program ships inside its executable.
+QIcon LoadIcon(ImageId image);
+QPixmap LoadPicture(ImageId image);
+
+}  // namespace vedodud::qt

@@ -1,0 +1,24 @@
+// The Linux desktop program: the Qt backend around the program's own start-up.
+#include <QApplication>
+
+#include "app/Program.h"
+#include "platform/curl/CurlInternet.h"
+#include "platform/qt/IconvCodePage.h"
+#include "platform/qt/QtFormsToolkit.h"
+#include "platform/qt/QtShell.h"
+#include "platform/qt/QtWindowManager.h"
+#include "platform/qt/WindowTable.h"
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);  // also sets the locale the code page follows
+
+    vedodud::qt::WindowTable table;
+    vedodud::qt::IconvCodePage codePage;
+    vedodud::qt::QtFormsToolkit forms(table);
+    vedodud::qt::QtWindowManager windows(table);
+    vedodud::qt::QtShell shell(table, codePage);
+    vedodud::CurlInternet internet;
+
+    vedodud::Platform platform{forms, windows, shell, internet, codePage};
+    return vedodud::RunProgram(platform);
+}
