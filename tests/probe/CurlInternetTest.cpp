@@ -7,6 +7,7 @@
 #include <mutex>
 #include <ostream>
 #include <thread>
+#include <utility>
 
 #include "LoopbackServer.h"
 #include "platform/curl/CurlInternet.h"
@@ -35,29 +36,49 @@ Verdict Probe(CurlInternet& probe, const std::string& url, Long flags = FLAG_ICC
     return {answer, std::chrono::steady_clock::now() - start};
 }
 
-// A stand-in resolver that counts its calls and answers with a loopback listener's address.
-struct RecordingLookup {
+// A stand-in resolver: records what it is asked and answers with a loopback listener's address.
+// A held one hangs until released (or 20 s pass), like a resolver that never answers.
+class ScriptedLookup {
+public:
+    explicit ScriptedLookup(bool held = false) { state_->held = held; }
+    ~ScriptedLookup() { Release(); }
+
+    NameLookup AnsweringWith(std::uint16_t listenerPort) const {
+        return [state = state_, listenerPort](const std::string& host, std::uint16_t port) {
+            std::unique_lock lock(state->mutex);
+            ++state->calls;
+            state->host = host;
+            state->port = port;
+            state->released.wait_for(lock, 20s, [&] { return !state->held; });
+            return *NumericHostAddress("127.0.0.1", listenerPort);
+        };
+    }
+    void Release() {
+        {
+            std::lock_guard lock(state_->mutex);
+            state_->held = false;
+        }
+        state_->released.notify_all();
+    }
+    int calls() const {
+        std::lock_guard lock(state_->mutex);
+        return state_->calls;
+    }
+    std::pair<std::string, std::uint16_t> lastAsked() const {
+        std::lock_guard lock(state_->mutex);
+        return {state_->host, state_->port};
+    }
+
+private:
     struct State {
         std::mutex mutex;
+        std::condition_variable released;
+        bool held = false;
         int calls = 0;
         std::string host;
         std::uint16_t port = 0;
     };
-    std::shared_ptr<State> state = std::make_shared<State>();
-
-    NameLookup AnsweringWith(std::uint16_t listenerPort) const {
-        return [state = state, listenerPort](const std::string& host, std::uint16_t port) {
-            std::lock_guard lock(state->mutex);
-            ++state->calls;
-            state->host = host;
-            state->port = port;
-            return *NumericHostAddress("127.0.0.1", listenerPort);
-        };
-    }
-    int calls() const {
-        std::lock_guard lock(state->mutex);
-        return state->calls;
-    }
+    std::shared_ptr<State> state_ = std::make_shared<State>();
 };
 
 struct ReachableCase {
@@ -120,7 +141,7 @@ TEST(UnreachableTest, DroppedSynAnswersWithinBudget) {
 TEST(UnreachableTest, WithoutForceFlagNothingIsTried) {
     LoopbackPort listener(AF_INET, true);
     ASSERT_TRUE(listener.valid());
-    RecordingLookup lookup;
+    ScriptedLookup lookup;
     CurlInternet probe(kProbeBudget, lookup.AnsweringWith(listener.port()));
 
     EXPECT_EQ(Probe(probe, WithPort("http://localhost:{port}/", listener.port()), 0).answer, 0);
@@ -168,7 +189,7 @@ class RejectedInputTest : public testing::TestWithParam<RejectedCase> {};
 TEST_P(RejectedInputTest, AnswersZeroWithoutLookupOrConnection) {
     LoopbackPort listener(AF_INET, true);
     ASSERT_TRUE(listener.valid());
-    RecordingLookup lookup;
+    ScriptedLookup lookup;
     CurlInternet probe(kProbeBudget, lookup.AnsweringWith(listener.port()));
 
     const Verdict verdict = Probe(probe, WithPort(GetParam().url, listener.port()));
@@ -185,7 +206,7 @@ INSTANTIATE_TEST_SUITE_P(Inputs, RejectedInputTest, testing::ValuesIn(RejectedIn
 TEST(NameLookupTest, GetsPunycodeNameAndUrlPort) {
     LoopbackPort listener(AF_INET, true);
     ASSERT_TRUE(listener.valid());
-    RecordingLookup lookup;
+    ScriptedLookup lookup;
     CurlInternet probe(kProbeBudget, lookup.AnsweringWith(listener.port()));
 
     const std::string url = WithPort(
@@ -194,47 +215,14 @@ TEST(NameLookupTest, GetsPunycodeNameAndUrlPort) {
         listener.port());
 
     EXPECT_EQ(Probe(probe, url).answer, 1);
-    EXPECT_EQ(lookup.state->host, "xn--bcher-kva.example");
-    EXPECT_EQ(lookup.state->port, listener.port());
+    EXPECT_EQ(lookup.lastAsked(), std::make_pair(std::string("xn--bcher-kva.example"), listener.port()));
     EXPECT_EQ(listener.Drain(2s).connections, 1);
 }
-
-// A resolver that hangs until the test lets it go (or 20 s pass).
-struct HangingLookup {
-    struct State {
-        std::mutex mutex;
-        std::condition_variable released;
-        bool open = false;
-        int calls = 0;
-    };
-    std::shared_ptr<State> state = std::make_shared<State>();
-
-    ~HangingLookup() { Release(); }
-    void Release() {
-        {
-            std::lock_guard lock(state->mutex);
-            state->open = true;
-        }
-        state->released.notify_all();
-    }
-    int calls() {
-        std::lock_guard lock(state->mutex);
-        return state->calls;
-    }
-    NameLookup AnsweringWith(std::uint16_t listenerPort) {
-        return [state = state, listenerPort](const std::string&, std::uint16_t) {
-            std::unique_lock lock(state->mutex);
-            ++state->calls;
-            state->released.wait_for(lock, 20s, [&] { return state->open; });
-            return *NumericHostAddress("127.0.0.1", listenerPort);
-        };
-    }
-};
 
 TEST(NameLookupTest, HangingLookupIsAbandonedAtBudgetAndCannotPileUp) {
     LoopbackPort listener(AF_INET, true);
     ASSERT_TRUE(listener.valid());
-    HangingLookup lookup;
+    ScriptedLookup lookup(/*held=*/true);
     CurlInternet probe(300ms, lookup.AnsweringWith(listener.port()));
     const std::string url = WithPort("http://hanging.example:{port}/", listener.port());
 
