@@ -1,0 +1,86 @@
+// A whole Qt backend on the offscreen platform, with a form built from Form1's layout.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Identity.h"
+#include "platform/RuntimeError.h"
+#include "platform/qt/IconvCodePage.h"
+#include "platform/qt/QtFormWindow.h"
+#include "platform/qt/QtFormsToolkit.h"
+#include "platform/qt/QtShell.h"
+#include "platform/qt/QtWindowManager.h"
+#include "platform/qt/WindowTable.h"
+#include "ui/Form1Layout.h"
+
+namespace vedodud::qt {
+
+struct RecordingEvents : FormEvents {
+    std::vector<std::string> log;
+    std::function<void(MenuId)> onMenuClick;
+    std::function<void()> onClick;
+
+    void TimerTick(ControlId) override { log.push_back("tick"); }
+    void Click(ControlId control) override {
+        log.push_back(control == ControlId::Command3 ? "click:Command3" : "click:other");
+        if (onClick) onClick();
+    }
+    void MenuClick(MenuId item) override {
+        log.push_back(item == MenuId::mnuTrayDoStuff ? "menu:DoStuff"
+                      : item == MenuId::mnuTrayClose ? "menu:Close"
+                                                     : "menu:other");
+        if (onMenuClick) onMenuClick(item);
+    }
+    void CloseRequested() override { log.push_back("close"); }
+
+    int Count(const std::string& entry) const {
+        return static_cast<int>(std::count(log.begin(), log.end(), entry));
+    }
+};
+
+class BackendTest : public ::testing::Test {
+protected:
+    void SetUp() override { forms.Start(kIdentity); }
+    void TearDown() override {
+        window.reset();
+        Settle();
+    }
+
+    QtFormWindow& Create(const FormLayout& layout = Form1Layout()) {
+        window.reset(static_cast<QtFormWindow*>(forms.CreateForm(layout, events).release()));
+        return *window;
+    }
+    QWidget& Form() { return *window->Widget(); }
+    template <class Widget = QWidget>
+    Widget* Control(const char* name) {
+        return Form().findChild<Widget*>(QString::fromLatin1(name));
+    }
+    static void Settle() {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+    }
+    static FormLayout WithTimerInterval(int intervalMs) {
+        FormLayout layout = Form1Layout();
+        for (auto& control : layout.controls)
+            if (control.kind == ControlKind::Timer) control.intervalMs = intervalMs;
+        return layout;
+    }
+
+    bool trayAvailable = true;
+    WindowTable table;
+    IconvCodePage codePage{"UTF-8"};
+    QtFormsToolkit forms{table, {[this] { return trayAvailable; }, false}};
+    QtWindowManager windows{table};
+    QtShell shell{table, codePage};
+    RecordingEvents events;
+    std::unique_ptr<QtFormWindow> window;
+};
+
+}  // namespace vedodud::qt

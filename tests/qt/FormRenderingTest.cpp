@@ -1,0 +1,195 @@
+// The window as drawn from its layout: geometry, captions, colours, tab order, focus and timers.
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "BackendFixture.h"
+
+namespace vedodud::qt {
+namespace {
+
+QColor PixelAt(QWidget& widget, QPoint point) {
+    return widget.grab().toImage().pixelColor(point);
+}
+
+TEST_F(BackendTest, FormIsAHiddenFixedToolWindowWithItsCaptionWhereTheLayoutPlacesIt) {
+    Create();
+    QWidget& form = Form();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.windowTitle(), "Quillet - Dezorav Ovozeri");
+    EXPECT_EQ(form.size(), QSize(502, 188));  // 7530 x 2820 twips
+    EXPECT_EQ(form.minimumSize(), form.maximumSize());
+    EXPECT_EQ(form.geometry().topLeft(), QPoint(108, 94));  // 1620, 1410 twips
+    const Qt::WindowFlags flags = form.windowFlags();
+    EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    EXPECT_FALSE(form.windowIcon().isNull());
+}
+
+TEST_F(BackendTest, EveryControlStandsInItsContainerAtFifteenTwipsPerPixel) {
+    Create();
+    for (const auto& control : Form1Layout().controls) {
+        if (control.kind == ControlKind::Timer) continue;
+        SCOPED_TRACE(std::string(control.name));
+        QWidget* widget = Control(std::string(control.name).c_str());
+        ASSERT_NE(widget, nullptr);
+        const std::string container = control.container
+                                          ? std::string(Form1Layout().Control(*control.container).name)
+                                          : std::string(Form1Layout().name);
+        EXPECT_EQ(widget->parentWidget()->objectName().toStdString(), container);
+        EXPECT_EQ(widget->geometry(),
+                  QRect(control.left / 15, control.top / 15, control.width / 15, control.height / 15));
+    }
+    // A few spelled out, so that a wrong scale cannot agree with itself.
+    EXPECT_EQ(Control("Command3")->geometry(), QRect(376, 8, 113, 17));
+    EXPECT_EQ(Control("Shape1")->geometry(), QRect(8, 16, 161, 137));
+    EXPECT_EQ(Control("Text1")->geometry(), QRect(136, 152, 177, 27));
+}
+
+TEST_F(BackendTest, ControlsStartWithTheirTextsAndValues) {
+    QtFormWindow& form = Create();
+    EXPECT_EQ(Control<QCheckBox>("Check1")->text(), "Display Message Box When site goes offline");
+    EXPECT_EQ(Control<QPushButton>("Command3")->text(), "Minimize");
+    EXPECT_EQ(Control<QLabel>("Label1")->text(), "Url to Check");
+    EXPECT_EQ(Control<QGroupBox>("Frame1")->title(), "Status");
+    EXPECT_EQ(form.Text(ControlId::Text1), u"http://example.com/");
+    EXPECT_EQ(form.Value(ControlId::Check1), 0);
+    EXPECT_EQ(form.FillColor(ControlId::Shape1), 0x0000C000u);
+    EXPECT_FALSE(Control<QPushButton>("Command3")->isDefault());
+    EXPECT_THROW(form.Text(ControlId::Check1), RuntimeError);  // not a text box
+}
+
+TEST_F(BackendTest, CaptionsAreReadWholeInTheDefaultFontFamily) {
+    Create();
+    for (const char* name : {"Check1", "Label1"}) {
+        SCOPED_TRACE(name);
+        QWidget* widget = Control(name);
+        EXPECT_LE(widget->sizeHint().width(), widget->width());
+        EXPECT_EQ(widget->font().family(), QApplication::font().family());
+    }
+}
+
+TEST_F(BackendTest, BackgroundsAreWhiteAsTheSystemColourEntriesSay) {
+    Create();
+    QWidget& form = Form();
+    struct Spot {
+        const char* what;
+        QPoint point;
+    };
+    // Empty corners of each control, in form coordinates.
+    for (const Spot& spot :
+         {Spot{"form", {2, 2}}, Spot{"Check1 right end", {246, 10}}, Spot{"Label1 right end", {134, 170}},
+          Spot{"Picture1 margin", {310, 140}}, Spot{"Frame1 below the light", {330, 179}}}) {
+        SCOPED_TRACE(spot.what);
+        const QColor colour = PixelAt(form, spot.point);
+        EXPECT_GE(colour.red(), 250);
+        EXPECT_GE(colour.green(), 250);
+        EXPECT_GE(colour.blue(), 250);
+    }
+    EXPECT_EQ(Control<QLabel>("Picture1")->pixmap().size(), QSize(300, 100));
+    EXPECT_EQ(Control<QLabel>("Picture1")->alignment(), Qt::AlignLeft | Qt::AlignTop);
+}
+
+TEST_F(BackendTest, StatusLightFillsInItsColourAndTellsAssistiveTechnology) {
+    QtFormWindow& form = Create();
+    QWidget* light = Control("Shape1");
+    const QPoint centre = light->rect().center();
+    EXPECT_EQ(PixelAt(*light, centre), QColor(0, 0xC0, 0));
+    EXPECT_EQ(PixelAt(*light, {0, 0}), QColor(Qt::black));  // outline
+    EXPECT_EQ(light->accessibleName(), "Status");
+    EXPECT_EQ(light->accessibleDescription(), "online");
+
+    struct Case {
+        Colour colour;
+        QColor drawn;
+        const char* description;
+    };
+    for (const Case& c :
+         {Case{0x000000FF, QColor(255, 0, 0), "offline"}, Case{0x0000C000, QColor(0, 192, 0), "online"},
+          Case{0x00102030, QColor(0x30, 0x20, 0x10), "offline"}}) {
+        form.SetFillColor(ControlId::Shape1, c.colour);
+        EXPECT_EQ(form.FillColor(ControlId::Shape1), c.colour);
+        EXPECT_EQ(PixelAt(*light, centre), c.drawn);
+        EXPECT_EQ(light->accessibleDescription(), c.description);
+    }
+    EXPECT_THROW(form.SetFillColor(ControlId::Shape1, 0x80000063), RuntimeError);
+    EXPECT_EQ(form.FillColor(ControlId::Shape1), 0x00102030u);
+}
+
+TEST_F(BackendTest, TabOrderFollowsTheLayoutAndFirstShowFocusesMinimize) {
+    QtFormWindow& form = Create();
+    std::vector<std::string> order;
+    QWidget* widget = Control("Command3");
+    for (int step = 0; step < 40 && order.size() < 5; ++step, widget = widget->nextInFocusChain())
+        if (widget->focusPolicy() & Qt::TabFocus && widget->parentWidget() == &Form())
+            order.push_back(widget->objectName().toStdString());
+    EXPECT_EQ(order, (std::vector<std::string>{"Command3", "Check1", "Picture1", "Text1", "Command3"}));
+
+    form.SetVisible(true);
+    EXPECT_TRUE(form.Visible());
+    EXPECT_EQ(Form().focusWidget(), Control("Command3"));
+    // Later shows keep whatever the user focused.
+    Control("Text1")->setFocus();
+    form.SetVisible(false);
+    form.SetVisible(true);
+    EXPECT_EQ(Form().focusWidget(), Control("Text1"));
+}
+
+TEST_F(BackendTest, KeysAndClicksOnMinimizeAndTheCloseBoxReachTheProgram) {
+    QtFormWindow& form = Create();
+    form.SetVisible(true);
+    auto* minimize = Control<QPushButton>("Command3");
+    QTest::mouseClick(minimize, Qt::LeftButton);
+    QTest::keyClick(minimize, Qt::Key_Space);
+    QTest::keyClick(minimize, Qt::Key_Return);
+    EXPECT_EQ(events.Count("click:Command3"), 3);
+
+    Form().close();
+    EXPECT_EQ(events.Count("close"), 1);
+    // Asking is not closing: the program decides, and the window is still there.
+    EXPECT_TRUE(form.Visible());
+    EXPECT_NO_THROW(form.hWnd());
+}
+
+TEST_F(BackendTest, TimerTicksWhileHiddenAndStopsWithTheForm) {
+    QtFormWindow& form = Create(WithTimerInterval(20));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return events.Count("tick") >= 3; }, 5000));
+    EXPECT_FALSE(form.Visible());
+    form.Unload();
+    const int ticks = events.Count("tick");
+    QTest::qWait(100);
+    EXPECT_EQ(events.Count("tick"), ticks);
+}
+
+TEST_F(BackendTest, RealTimerIntervalIsTheLayouts) {
+    Create();
+    auto* timer = Form().findChild<QTimer*>("Timer1");
+    ASSERT_NE(timer, nullptr);
+    EXPECT_EQ(timer->interval(), 10000);
+    EXPECT_TRUE(timer->isActive());
+}
+
+TEST_F(BackendTest, WithoutANotificationAreaTheWindowShowsAtStartAndMinimizesInsteadOfHiding) {
+    trayAvailable = false;
+    QtFormWindow& form = Create();
+    const Qt::WindowFlags flags = Form().windowFlags();
+    EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Window);
+    EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
+
+    bool shownWhileRunning = false;
+    QTimer::singleShot(0, [&] {
+        shownWhileRunning = Form().isVisible();
+        form.SetVisible(false);
+        EXPECT_TRUE(Form().isVisible());
+        EXPECT_FALSE(form.Visible());
+        form.Unload();
+    });
+    EXPECT_EQ(forms.Run(), 0);
+    EXPECT_TRUE(shownWhileRunning);
+}
+
+}  // namespace
+}  // namespace vedodud::qt

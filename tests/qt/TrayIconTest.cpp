@@ -1,0 +1,139 @@
+// Icon records to tray icons: each flag does exactly its part, and mouse activity reaches the window.
+#include <cstring>
+
+#include "BackendFixture.h"
+
+namespace vedodud::qt {
+namespace {
+
+constexpr Long kCallback = 2025;
+
+NotifyIconDataA Record(Long hWnd, Long uID, Long flags, Long hIcon, std::string_view tip = {},
+                       Long cbSize = kNotifyIconDataASize) {
+    NotifyIconDataA data{};
+    const Long fields[] = {cbSize, hWnd, uID, flags, kCallback, hIcon};
+    for (std::size_t i = 0; i < 6; ++i)
+        for (std::size_t b = 0; b < 4; ++b)
+            data[i * 4 + b] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(fields[i]) >> (8 * b));
+    std::memcpy(data.data() + 24, tip.data(), std::min<std::size_t>(tip.size(), 64));
+    return data;
+}
+
+class TrayIconTest : public BackendTest {
+protected:
+    void SetUp() override {
+        BackendTest::SetUp();
+        Create();
+        hWnd = window->hWnd();
+        icon = window->IconHandle();
+        const Long recorder = windows.AddressOf([this](Long, Long msg, Long wParam, Long lParam) {
+            if (msg == kCallback) received.push_back({wParam, lParam});
+            return 0;
+        });
+        windows.SetWindowLongA(hWnd, GWL_WNDPROC, recorder);
+    }
+    Long Notify(Long op, NotifyIconDataA data) { return shell.Shell_NotifyIconA(op, data); }
+    void Activate(QSystemTrayIcon* trayIcon, QSystemTrayIcon::ActivationReason reason) {
+        emit trayIcon->activated(reason);
+        Settle();
+    }
+
+    Long hWnd = 0, icon = 0;
+    std::vector<std::pair<Long, Long>> received;  // wParam, lParam
+};
+
+class AddFlags : public TrayIconTest, public ::testing::WithParamInterface<Long> {};
+
+TEST_P(AddFlags, AnAddSetsExactlyTheFlaggedFields) {
+    const Long flags = GetParam();
+    ASSERT_EQ(Notify(NIM_ADD, Record(hWnd, 0, flags, icon, "Shoutcast/Dezorav Ovozeri")), 1);
+    QSystemTrayIcon* trayIcon = shell.TrayIcon(hWnd, 0);
+    ASSERT_NE(trayIcon, nullptr);
+    EXPECT_EQ(!trayIcon->icon().isNull(), (flags & NIF_ICON) != 0);
+    EXPECT_EQ(trayIcon->toolTip(), flags & NIF_TIP ? "Shoutcast/Dezorav Ovozeri" : "");
+    EXPECT_EQ(trayIcon->contextMenu(), nullptr);
+    Activate(trayIcon, QSystemTrayIcon::Context);
+    EXPECT_EQ(received.empty(), (flags & NIF_MESSAGE) == 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryCombination, AddFlags, ::testing::Range<Long>(0, 8));
+
+TEST_F(TrayIconTest, AModifyChangesOnlyTheFlaggedFields) {
+    Notify(NIM_ADD, Record(hWnd, 0, NIF_MESSAGE | NIF_ICON, icon));
+    QSystemTrayIcon* trayIcon = shell.TrayIcon(hWnd, 0);
+    const qint64 iconKey = trayIcon->icon().cacheKey();
+
+    // What the tray module leaves in the record: the text, its NUL, then spaces.
+    std::string tip = "Shoutcast/Dezorav Ovozeri";
+    tip += '\0';
+    tip.resize(64, ' ');
+    EXPECT_EQ(Notify(NIM_MODIFY, Record(hWnd, 0, NIF_TIP, 0, tip)), 1);
+    EXPECT_EQ(trayIcon->toolTip(), "Shoutcast/Dezorav Ovozeri");
+    EXPECT_EQ(trayIcon->icon().cacheKey(), iconKey);  // hIcon 0 was not flagged
+
+    EXPECT_EQ(Notify(NIM_MODIFY, Record(hWnd, 0, 0, 0, "ignored")), 1);
+    EXPECT_EQ(trayIcon->toolTip(), "Shoutcast/Dezorav Ovozeri");
+
+    EXPECT_EQ(Notify(NIM_MODIFY, Record(hWnd, 0, NIF_TIP, 0, std::string(64, 'x'))), 1);  // no NUL at all
+    EXPECT_EQ(trayIcon->toolTip(), QString(64, 'x'));
+    EXPECT_EQ(Notify(NIM_MODIFY, Record(hWnd, 0, NIF_TIP, 0, "Caf\xc3\xa9")), 1);
+    EXPECT_EQ(trayIcon->toolTip(), QString::fromUtf8("Caf\xc3\xa9"));
+}
+
+TEST_F(TrayIconTest, EachIconIsKeyedByWindowAndIdAndWrongCallsFail) {
+    EXPECT_EQ(Notify(NIM_ADD, Record(hWnd, 0, 3, icon)), 1);
+    EXPECT_EQ(Notify(NIM_ADD, Record(hWnd, 0, 3, icon)), 0);  // already there
+    EXPECT_EQ(Notify(NIM_ADD, Record(hWnd, 1, 3, icon)), 1);
+    EXPECT_EQ(shell.IconCount(), 2u);
+    EXPECT_EQ(Notify(NIM_ADD, Record(hWnd + 1, 0, 3, icon)), 0);         // no such window
+    EXPECT_EQ(Notify(NIM_ADD, Record(hWnd, 2, 3, icon, "", 87)), 0);     // wrong record size
+    EXPECT_EQ(Notify(NIM_MODIFY, Record(hWnd, 5, NIF_TIP, 0, "x")), 0);  // no such icon
+    EXPECT_EQ(Notify(7, Record(hWnd, 0, 3, icon)), 0);                   // no such operation
+    EXPECT_EQ(Notify(NIM_DELETE, Record(hWnd, 1, 0, 0)), 1);
+    EXPECT_EQ(shell.TrayIcon(hWnd, 1), nullptr);
+    EXPECT_EQ(Notify(NIM_DELETE, Record(hWnd, 1, 0, 0)), 0);
+    EXPECT_NE(shell.TrayIcon(hWnd, 0), nullptr);
+}
+
+TEST_F(TrayIconTest, MouseActivityArrivesAsTheCallbackMessageWithTheMouseMessage) {
+    Notify(NIM_ADD, Record(hWnd, 5, NIF_MESSAGE | NIF_ICON, icon));
+    struct Case {
+        QSystemTrayIcon::ActivationReason reason;
+        std::vector<std::pair<Long, Long>> expected;
+    };
+    for (const Case& c : {Case{QSystemTrayIcon::Context, {{5, 0x204}, {5, 0x205}}},
+                          Case{QSystemTrayIcon::Trigger, {{5, 0x201}, {5, 0x202}}},
+                          Case{QSystemTrayIcon::DoubleClick, {{5, 0x203}}},
+                          Case{QSystemTrayIcon::MiddleClick, {{5, 0x207}, {5, 0x208}}}}) {
+        received.clear();
+        emit shell.TrayIcon(hWnd, 5)->activated(c.reason);
+        EXPECT_TRUE(received.empty());  // queued, not sent from inside Qt's mouse handling
+        Settle();
+        EXPECT_EQ(received, c.expected);
+    }
+}
+
+TEST_F(TrayIconTest, AnIconDeletedByItsOwnClickGetsNoMoreMessages) {
+    Notify(NIM_ADD, Record(hWnd, 0, NIF_MESSAGE | NIF_ICON, icon));
+    const Long deleter = windows.AddressOf([this](Long, Long msg, Long, Long lParam) {
+        if (msg == kCallback) {
+            received.push_back({0, lParam});
+            Notify(NIM_DELETE, Record(hWnd, 0, 0, 0));
+        }
+        return 0;
+    });
+    windows.SetWindowLongA(hWnd, GWL_WNDPROC, deleter);
+    Activate(shell.TrayIcon(hWnd, 0), QSystemTrayIcon::Context);
+    EXPECT_EQ(received, (std::vector<std::pair<Long, Long>>{{0, 0x204}}));
+    EXPECT_EQ(shell.IconCount(), 0u);
+}
+
+TEST_F(TrayIconTest, UnloadingTheWindowLeavesNoIconBehind) {
+    Notify(NIM_ADD, Record(hWnd, 0, 3, icon));
+    Notify(NIM_ADD, Record(hWnd, 1, 3, icon));
+    window->Unload();
+    EXPECT_EQ(shell.IconCount(), 0u);
+}
+
+}  // namespace
+}  // namespace vedodud::qt
