@@ -16,6 +16,9 @@ run: build
 test: deps
 	@scripts/test-all
 
+package: build
+	cd build/default && cpack -G DEB
+
 windows: deps
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows -j $(JOBS)
