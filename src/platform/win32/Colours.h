@@ -1,0 +1,41 @@
+// Layout colours as GDI colours and brushes.
+#pragma once
+
+#include "platform/win32/WindowsApi.h"
+
+#include <map>
+
+#include "platform/FormLayout.h"
+
+namespace vedodud::win32 {
+
+// &H800000nn reads entry nn of the system colour table; any other value is &H00BBGGRR, which
+// is GDI's own COLORREF layout.
+inline COLORREF ToColorRef(Colour colour) {
+    return IsSystemColour(colour) ? GetSysColor(static_cast<int>(SystemColourIndex(colour)))
+                                  : static_cast<COLORREF>(colour & 0x00FFFFFFu);
+}
+
+// Solid brushes, made once per colour and deleted with the cache.
+class BrushCache {
+public:
+    BrushCache() = default;
+    BrushCache(const BrushCache&) = delete;
+    BrushCache& operator=(const BrushCache&) = delete;
+    ~BrushCache() {
+        for (auto& [colour, brush] : brushes_) DeleteObject(brush);
+    }
+    HBRUSH Get(Colour colour) {
+        if (IsSystemColour(colour)) return GetSysColorBrush(static_cast<int>(SystemColourIndex(colour)));
+        auto found = brushes_.find(colour);
+        if (found != brushes_.end()) return found->second;
+        HBRUSH brush = CreateSolidBrush(ToColorRef(colour));
+        brushes_[colour] = brush;
+        return brush;
+    }
+
+private:
+    std::map<Colour, HBRUSH> brushes_;
+};
+
+}  // namespace vedodud::win32

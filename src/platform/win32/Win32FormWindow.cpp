@@ -1,0 +1,427 @@
+#include "platform/win32/Win32FormWindow.h"
+
+#include <algorithm>
+
+#include "platform/RuntimeError.h"
+#include "platform/win32/Handles.h"
+#include "platform/win32/ResourceIds.h"
+#include "platform/win32/Win32CodePage.h"
+#include "platform/win32/Win32Forms.h"
+
+namespace vedodud::win32 {
+namespace {
+
+constexpr char kFormClass[] = "VedodudForm";
+constexpr wchar_t kShapeClass[] = L"VedodudShape";
+constexpr wchar_t kPictureClass[] = L"VedodudPicture";
+constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kFormExStyle = WS_EX_TOOLWINDOW;
+// Control ids stay clear of IDOK and IDCANCEL, which the dialog manager sends for Enter and Esc.
+constexpr int kFirstControlId = 100;
+constexpr UINT kFirstMenuCommand = 1000;
+
+Win32FormWindow* FormOf(HWND hwnd) {
+    return reinterpret_cast<Win32FormWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+}
+
+void Fail(const char* what) {
+    throw RuntimeError(std::string(what) + " (error " + std::to_string(GetLastError()) + ")");
+}
+
+}  // namespace
+
+void Win32FormWindow::RegisterClasses(HINSTANCE instance) {
+    WNDCLASSEXA form{};
+    form.cbSize = sizeof form;
+    form.lpfnWndProc = &FormProcedure;
+    form.hInstance = instance;
+    form.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    form.lpszClassName = kFormClass;
+    if (!RegisterClassExA(&form) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) Fail("Can't register the form class");
+
+    WNDCLASSEXW shape{};
+    shape.cbSize = sizeof shape;
+    shape.lpfnWndProc = &ShapeProcedure;
+    shape.hInstance = instance;
+    shape.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    shape.lpszClassName = kShapeClass;
+    if (!RegisterClassExW(&shape) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) Fail("Can't register the shape class");
+
+    WNDCLASSEXW picture = shape;
+    picture.lpfnWndProc = &PictureProcedure;
+    picture.lpszClassName = kPictureClass;
+    if (!RegisterClassExW(&picture) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        Fail("Can't register the picture class");
+}
+
+Win32FormWindow::Win32FormWindow(Win32Forms& toolkit, const FormLayout& layout, FormEvents& events)
+    : toolkit_(toolkit), layout_(layout), events_(events) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HDC screen = GetDC(nullptr);
+    dpiX_ = GetDeviceCaps(screen, LOGPIXELSX);
+    dpiY_ = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+
+    icon_ = static_cast<HICON>(
+        LoadImageA(instance, MAKEINTRESOURCEA(VEDODUD_ICON_GROUP_ID), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
+    if (!icon_) Fail("Can't load the form's icon");
+    for (const ControlLayout& control : layout_.controls)
+        if (control.kind == ControlKind::PictureBox && control.picture == ImageId::Logo && !logo_)
+            logo_ = LoadPictureResource(instance, VEDODUD_LOGO_RESOURCE_ID);
+
+    // The layout fixes the client area; the frame around it follows the system's metrics.
+    RECT frame{0, 0, ToPixelsX(layout_.clientWidth), ToPixelsY(layout_.clientHeight)};
+    AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
+    const int left = ToPixelsX(layout_.screenLeft) + frame.left;
+    const int top = ToPixelsY(layout_.screenTop) + frame.top;
+    Win32CodePage codePage;
+    const std::string caption = codePage.ToAnsi(layout_.caption);
+    hwnd_ = CreateWindowExA(kFormExStyle, kFormClass, caption.c_str(), kFormStyle, left, top,
+                            frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, this);
+    if (!hwnd_) Fail("Can't create the form's window");
+    toolkit_.FormCreated(this);
+    try {
+        SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+        SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+        font_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+        CreateControls();
+        StartTimers();
+    } catch (...) {
+        DestroyQuietly();
+        throw;
+    }
+}
+
+Win32FormWindow::~Win32FormWindow() {
+    DestroyQuietly();
+    if (icon_) DestroyIcon(icon_);
+    toolkit_.FormDeleted(this);
+}
+
+void Win32FormWindow::DestroyQuietly() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+int Win32FormWindow::ToPixelsX(int twips) const {
+    return MulDiv(twips, dpiX_, kTwipsPerInch);
+}
+int Win32FormWindow::ToPixelsY(int twips) const {
+    return MulDiv(twips, dpiY_, kTwipsPerInch);
+}
+
+void Win32FormWindow::CreateControls() {
+    for (const ControlLayout& control : layout_.controls) controls_.push_back(Control{&control});
+    // Windows moves the focus in creation order: controls of the tab order come first, in it,
+    // and a control inside a container only after its container.
+    std::vector<Control*> order;
+    for (Control& control : controls_) order.push_back(&control);
+    std::stable_sort(order.begin(), order.end(), [](const Control* a, const Control* b) {
+        const auto rank = [](const Control* c) {
+            return std::pair{c->layout->container.has_value(), c->layout->tabIndex < 0 ? 1 << 30 : c->layout->tabIndex};
+        };
+        return rank(a) < rank(b);
+    });
+    for (Control* control : order) CreateControl(*control);
+}
+
+void Win32FormWindow::CreateControl(Control& control) {
+    const ControlLayout& layout = *control.layout;
+    if (layout.kind == ControlKind::Timer) return;
+    HWND parent = hwnd_;
+    if (layout.container) parent = Find(*layout.container, ControlKind::Frame).hwnd;
+
+    const wchar_t* className = L"STATIC";
+    DWORD style = WS_CHILD | WS_VISIBLE;
+    DWORD exStyle = 0;
+    switch (layout.kind) {
+    case ControlKind::TextBox:
+        className = L"EDIT";
+        style |= ES_LEFT | ES_AUTOHSCROLL;
+        exStyle = WS_EX_CLIENTEDGE;
+        break;
+    case ControlKind::Frame:
+        className = L"BUTTON";
+        style |= BS_GROUPBOX;
+        break;
+    case ControlKind::Shape:
+        className = kShapeClass;
+        control.fillColor = layout.fillColor.value_or(0);
+        break;
+    case ControlKind::PictureBox:
+        className = kPictureClass;
+        style |= layout.flat ? WS_BORDER : 0;
+        exStyle = layout.flat ? 0 : WS_EX_CLIENTEDGE;
+        break;
+    case ControlKind::CheckBox:
+        className = L"BUTTON";
+        style |= BS_AUTOCHECKBOX;
+        break;
+    case ControlKind::CommandButton:
+        className = L"BUTTON";
+        style |= layout.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+        break;
+    case ControlKind::Label:
+        className = L"STATIC";
+        style |= SS_LEFT;
+        break;
+    case ControlKind::Timer:
+        return;
+    }
+    // Frames and labels pass the focus on; everything else in the tab order can hold it.
+    if (layout.tabIndex >= 0 && layout.kind != ControlKind::Frame && layout.kind != ControlKind::Label)
+        style |= WS_TABSTOP;
+    if (!layout.enabled) style |= WS_DISABLED;
+
+    const int id = kFirstControlId + static_cast<int>(&control - controls_.data());
+    const std::wstring text = ToWide(layout.text);
+    control.hwnd = CreateWindowExW(exStyle, className, text.c_str(), style, ToPixelsX(layout.left),
+                                   ToPixelsY(layout.top), ToPixelsX(layout.width), ToPixelsY(layout.height), parent,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+    if (!control.hwnd) Fail("Can't create a control");
+    SetWindowLongPtrW(control.hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&control));
+    SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    if (layout.kind == ControlKind::CheckBox) SendMessageW(control.hwnd, BM_SETCHECK, layout.value, 0);
+}
+
+void Win32FormWindow::StartTimers() {
+    UINT_PTR next = 1;
+    for (const Control& control : controls_) {
+        const ControlLayout& layout = *control.layout;
+        if (layout.kind != ControlKind::Timer || !layout.enabled || layout.intervalMs <= 0) continue;
+        if (!SetTimer(hwnd_, next, static_cast<UINT>(layout.intervalMs), nullptr)) Fail("Can't start a timer");
+        timers_[next++] = layout.id;
+    }
+}
+
+Win32FormWindow::Control& Win32FormWindow::Find(ControlId id, ControlKind kind) {
+    for (Control& control : controls_)
+        if (control.layout->id == id) {
+            if (control.layout->kind != kind) throw RuntimeError("Object doesn't support this property or method");
+            return control;
+        }
+    throw RuntimeError("Object required: no such control");
+}
+
+const Win32FormWindow::Control* Win32FormWindow::FindByHandle(HWND hwnd) const {
+    for (const Control& control : controls_)
+        if (control.hwnd == hwnd) return &control;
+    return nullptr;
+}
+
+HWND Win32FormWindow::ControlHandle(ControlId id) const {
+    for (const Control& control : controls_)
+        if (control.layout->id == id) return control.hwnd;
+    return nullptr;
+}
+
+HWND Win32FormWindow::LiveHandle() const {
+    if (!hwnd_) throw RuntimeError("Object was unloaded");
+    return hwnd_;
+}
+
+void Win32FormWindow::SetVisible(bool visible) {
+    HWND hwnd = LiveHandle();
+    if (!visible) {
+        ShowWindow(hwnd, SW_HIDE);
+        return;
+    }
+    ShowWindow(hwnd, SW_SHOW);
+    SetForegroundWindow(hwnd);
+    if (!shownBefore_) {
+        shownBefore_ = true;
+        // The first control of the tab order starts with the focus.
+        for (const Control& control : controls_)
+            if (control.layout->tabIndex == 0 && control.hwnd) lastFocus_ = control.hwnd;
+    }
+    if (lastFocus_) SetFocus(lastFocus_);
+}
+
+bool Win32FormWindow::Visible() {
+    return IsWindowVisible(LiveHandle()) != FALSE;
+}
+
+Long Win32FormWindow::hWnd() {
+    return ToLong(LiveHandle());
+}
+
+Long Win32FormWindow::IconHandle() {
+    LiveHandle();
+    return ToLong(icon_);
+}
+
+void Win32FormWindow::PopupMenu(MenuId menuId) {
+    HWND hwnd = LiveHandle();
+    const MenuLayout& menu = layout_.Menu(menuId);
+    HMENU popup = CreatePopupMenu();
+    if (!popup) Fail("Can't create the menu");
+    for (std::size_t index = 0; index < menu.items.size(); ++index) {
+        const MenuItemLayout& item = menu.items[index];
+        const std::wstring caption = ToWide(item.caption);
+        const BOOL added = item.caption == u"-"
+                               ? AppendMenuW(popup, MF_SEPARATOR, 0, nullptr)
+                               : AppendMenuW(popup, MF_STRING, kFirstMenuCommand + index, caption.c_str());
+        if (!added) {
+            DestroyMenu(popup);
+            Fail("Can't build the menu");
+        }
+    }
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    const UINT chosen = static_cast<UINT>(
+        TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, cursor.x, cursor.y, 0, hwnd, nullptr));
+    DestroyMenu(popup);
+    // The handler runs after the menu has closed, still inside this call; it may unload the form.
+    if (chosen >= kFirstMenuCommand && chosen < kFirstMenuCommand + menu.items.size())
+        events_.MenuClick(menu.items[chosen - kFirstMenuCommand].id);
+}
+
+void Win32FormWindow::Unload() {
+    HWND hwnd = LiveHandle();
+    if (!DestroyWindow(hwnd)) Fail("Can't unload the form");
+}
+
+WString Win32FormWindow::Text(ControlId textBox) {
+    LiveHandle();
+    HWND edit = Find(textBox, ControlKind::TextBox).hwnd;
+    const int length = GetWindowTextLengthW(edit);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(edit, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(std::max(copied, 0)));
+    return FromWide(text);
+}
+
+Colour Win32FormWindow::FillColor(ControlId shape) {
+    LiveHandle();
+    return Find(shape, ControlKind::Shape).fillColor;
+}
+
+void Win32FormWindow::SetFillColor(ControlId shape, Colour colour) {
+    LiveHandle();
+    Control& control = Find(shape, ControlKind::Shape);
+    control.fillColor = colour;
+    InvalidateRect(control.hwnd, nullptr, TRUE);
+}
+
+std::int16_t Win32FormWindow::Value(ControlId checkBox) {
+    LiveHandle();
+    return static_cast<std::int16_t>(SendMessageW(Find(checkBox, ControlKind::CheckBox).hwnd, BM_GETCHECK, 0, 0));
+}
+
+LRESULT CALLBACK Win32FormWindow::FormProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    Win32FormWindow* form = FormOf(hwnd);
+    if (!form) return DefWindowProcA(hwnd, msg, wParam, lParam);
+    // Nothing may unwind into user32: an error here ends the program after its report.
+    try {
+        return form->Handle(msg, wParam, lParam);
+    } catch (const std::exception& error) {
+        form->toolkit_.ReportFatalError(error.what());
+    } catch (...) {
+        form->toolkit_.ReportFatalError("Unexpected error");
+    }
+    return 0;
+}
+
+LRESULT Win32FormWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_TIMER: {
+        auto timer = timers_.find(wParam);
+        if (timer == timers_.end()) break;
+        events_.TimerTick(timer->second);
+        return 0;
+    }
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED) {
+            const Control* control = FindByHandle(reinterpret_cast<HWND>(lParam));
+            if (control && control->layout->kind == ControlKind::CommandButton) events_.Click(control->layout->id);
+        }
+        return 0;
+    case WM_CLOSE:
+        // The program decides whether the form goes; it unloads it itself.
+        events_.CloseRequested();
+        return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+        } else if (lastFocus_ && IsWindow(lastFocus_)) {
+            SetFocus(lastFocus_);
+            return 0;
+        }
+        break;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+        const Control* control = FindByHandle(reinterpret_cast<HWND>(lParam));
+        if (!control || !control->layout->backColor) break;
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetBkColor(dc, ToColorRef(*control->layout->backColor));
+        if (control->layout->foreColor) SetTextColor(dc, ToColorRef(*control->layout->foreColor));
+        return reinterpret_cast<LRESULT>(brushes_.Get(*control->layout->backColor));
+    }
+    case WM_ERASEBKGND: {
+        RECT client;
+        GetClientRect(hwnd_, &client);
+        FillRect(reinterpret_cast<HDC>(wParam), &client, brushes_.Get(layout_.backColor));
+        return 1;
+    }
+    case WM_DESTROY:
+        for (const auto& [id, control] : timers_) KillTimer(hwnd_, id);
+        timers_.clear();
+        break;
+    case WM_NCDESTROY: {
+        // The last message, after any procedure in front of ours has seen it.
+        HWND hwnd = hwnd_;
+        hwnd_ = nullptr;
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        for (Control& control : controls_) control.hwnd = nullptr;
+        toolkit_.FormDestroyed(this);
+        return DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+    default:
+        if (msg == toolkit_.TaskbarCreatedMessage() && msg != 0) toolkit_.TaskbarCreated();
+        break;
+    }
+    return DefWindowProcA(hwnd_, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK Win32FormWindow::ShapeProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    const auto* control = reinterpret_cast<const Control*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (msg == WM_ERASEBKGND) return 1;
+    if (msg != WM_PAINT || !control) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(hwnd, &paint);
+    RECT area;
+    GetClientRect(hwnd, &area);
+    HBRUSH fill = CreateSolidBrush(ToColorRef(control->fillColor));
+    FillRect(dc, &area, fill);
+    DeleteObject(fill);
+    HBRUSH outline = CreateSolidBrush(ToColorRef(control->layout->borderColor.value_or(kSystemWindowText)));
+    FrameRect(dc, &area, outline);
+    DeleteObject(outline);
+    EndPaint(hwnd, &paint);
+    return 0;
+}
+
+LRESULT CALLBACK Win32FormWindow::PictureProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    const auto* control = reinterpret_cast<const Control*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (msg == WM_ERASEBKGND) return 1;
+    if (msg == WM_LBUTTONDOWN) SetFocus(hwnd);
+    if (msg == WM_GETDLGCODE) return 0;
+    if (msg != WM_PAINT || !control) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(hwnd, &paint);
+    RECT area;
+    GetClientRect(hwnd, &area);
+    HBRUSH back = CreateSolidBrush(ToColorRef(control->layout->backColor.value_or(kSystemWindowBackground)));
+    FillRect(dc, &area, back);
+    DeleteObject(back);
+    auto* form = FormOf(GetAncestor(hwnd, GA_ROOT));
+    if (form && form->logo_ && control->layout->picture == ImageId::Logo) form->logo_.Draw(dc, 0, 0);
+    EndPaint(hwnd, &paint);
+    return 0;
+}
+
+}  // namespace vedodud::win32

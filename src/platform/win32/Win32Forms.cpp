@@ -1,0 +1,93 @@
+#include "platform/win32/Win32Forms.h"
+
+#include <objbase.h>
+#include <ole2.h>
+
+#include <vector>
+
+#include "app/Identity.h"
+#include "platform/RuntimeError.h"
+#include "platform/win32/Win32FormWindow.h"
+
+namespace vedodud::win32 {
+
+Win32Forms::Win32Forms(std::function<void()> taskbarCreated) : taskbarCreated_(std::move(taskbarCreated)) {}
+
+Win32Forms::~Win32Forms() {
+    if (oleStarted_) OleUninitialize();
+}
+
+void Win32Forms::Start(const ProgramIdentity& identity) {
+    if (started_) return;
+    title_ = std::string(identity.title);
+    // The logo is decoded by OLE's picture loader, which needs COM on this thread.
+    oleStarted_ = SUCCEEDED(OleInitialize(nullptr));
+    taskbarCreatedMessage_ = RegisterWindowMessageA("TaskbarCreated");
+    Win32FormWindow::RegisterClasses(GetModuleHandleA(nullptr));
+    started_ = true;
+}
+
+std::unique_ptr<FormWindow> Win32Forms::CreateForm(const FormLayout& layout, FormEvents& events) {
+    if (!started_) throw RuntimeError("The forms runtime was not started");
+    return std::make_unique<Win32FormWindow>(*this, layout, events);
+}
+
+void Win32Forms::MsgBox(const WString& prompt, int buttons) {
+    const std::string text = codePage_.ToAnsi(prompt);
+    // Owned by no window, so it shows while the form is hidden; task-modal, so the forms wait.
+    MessageBoxA(nullptr, text.c_str(), title_.c_str(),
+                static_cast<UINT>(buttons) | MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST);
+}
+
+int Win32Forms::Run() {
+    MSG msg;
+    while (!loaded_.empty() && !fatal_) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got <= 0) break;
+        bool handled = false;
+        for (Win32FormWindow* form : loaded_) {
+            if (form->Handle() && IsDialogMessageW(form->Handle(), &msg)) {
+                handled = true;
+                break;
+            }
+        }
+        if (!handled) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    // After a fatal error the windows go too, so no tray icon outlives the process.
+    const std::vector<Win32FormWindow*> remaining(loaded_.begin(), loaded_.end());
+    for (Win32FormWindow* form : remaining)
+        if (alive_.count(form)) form->DestroyQuietly();
+    return fatal_ ? 1 : 0;
+}
+
+void Win32Forms::ReportFatalError(const std::string& message) {
+    const bool first = !fatal_;
+    fatal_ = true;
+    if (first) MessageBoxA(nullptr, message.c_str(), title_.c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    PostQuitMessage(1);
+}
+
+void Win32Forms::FormCreated(Win32FormWindow* form) {
+    loaded_.insert(form);
+    alive_.insert(form);
+}
+
+void Win32Forms::FormDestroyed(Win32FormWindow* form) {
+    loaded_.erase(form);
+    // Wakes the message loop, which then sees that no form is left.
+    if (loaded_.empty()) PostQuitMessage(0);
+}
+
+void Win32Forms::FormDeleted(Win32FormWindow* form) {
+    loaded_.erase(form);
+    alive_.erase(form);
+}
+
+void Win32Forms::TaskbarCreated() {
+    if (taskbarCreated_) taskbarCreated_();
+}
+
+}  // namespace vedodud::win32

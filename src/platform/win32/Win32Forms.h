@@ -1,0 +1,50 @@
+// The forms toolkit on Win32: windows and controls built from a form's layout, the
+// message box and the message loop.
+#pragma once
+
+#include "platform/win32/WindowsApi.h"
+
+#include <functional>
+#include <set>
+#include <string>
+
+#include "platform/FormsToolkit.h"
+#include "platform/win32/Win32CodePage.h"
+
+namespace vedodud::win32 {
+
+class Win32FormWindow;
+
+class Win32Forms : public FormsToolkit {
+public:
+    // `taskbarCreated` runs when the shell announces a new taskbar (Explorer restarted).
+    explicit Win32Forms(std::function<void()> taskbarCreated = {});
+    ~Win32Forms() override;
+
+    void Start(const ProgramIdentity& identity) override;
+    std::unique_ptr<FormWindow> CreateForm(const FormLayout& layout, FormEvents& events) override;
+    void MsgBox(const WString& prompt, int buttons) override;
+    int Run() override;
+    void ReportFatalError(const std::string& message) override;
+
+    // What the forms' windows report back.
+    void FormCreated(Win32FormWindow* form);
+    void FormDestroyed(Win32FormWindow* form);
+    void FormDeleted(Win32FormWindow* form);
+    void TaskbarCreated();
+    bool FatalErrorReported() const { return fatal_; }
+    UINT TaskbarCreatedMessage() const { return taskbarCreatedMessage_; }
+
+private:
+    std::function<void()> taskbarCreated_;
+    std::string title_;
+    bool started_ = false;
+    bool fatal_ = false;
+    bool oleStarted_ = false;
+    UINT taskbarCreatedMessage_ = 0;
+    std::set<Win32FormWindow*> loaded_;  // forms whose window exists
+    std::set<Win32FormWindow*> alive_;   // form objects not yet deleted
+    Win32CodePage codePage_;
+};
+
+}  // namespace vedodud::win32

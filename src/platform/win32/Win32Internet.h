@@ -1,0 +1,19 @@
+// WinINet's reachability probe, bound by name.
+#pragma once
+
+#include "platform/win32/WindowsApi.h"
+
+#include "platform/Internet.h"
+#include "platform/win32/BoundFunction.h"
+
+namespace vedodud::win32 {
+
+class Win32Internet : public Internet {
+public:
+    Long InternetCheckConnectionA(const std::string& lpszUrl, Long dwFlags, Long dwReserved) override;
+
+private:
+    BoundFunction<BOOL WINAPI(LPCSTR, DWORD, DWORD)> check_{"wininet.dll", "InternetCheckConnectionA"};
+};
+
+}  // namespace vedodud::win32

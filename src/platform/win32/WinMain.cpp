@@ -1,0 +1,27 @@
+// Vedodud.exe: the program on its native Win32 platform.
+#include "platform/win32/WindowsApi.h"
+
+#include "app/Program.h"
+#include "platform/win32/Win32CodePage.h"
+#include "platform/win32/Win32Forms.h"
+#include "platform/win32/Win32Internet.h"
+#include "platform/win32/Win32Shell.h"
+#include "platform/win32/Win32WindowManager.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    using namespace vedodud::win32;
+    Win32Shell shell;
+    Win32Forms forms([&shell] { shell.TaskbarCreated(); });
+    Win32WindowManager windows;
+    Win32Internet internet;
+    Win32CodePage codePage;
+    vedodud::Platform platform{forms, windows, shell, internet, codePage};
+    try {
+        return vedodud::RunProgram(platform);
+    } catch (const std::exception& error) {
+        forms.ReportFatalError(error.what());
+    } catch (...) {
+        forms.ReportFatalError("Unexpected error");
+    }
+    return 1;
+}
