@@ -1,0 +1,248 @@
+#!/usr/bin/env python3
+"""The Linux program end to end: a real X server, a real tray host, driven like a person would.
+
+Run inside a network namespace of its own, so that whatever URL the program probes (its default
+one included) can only ever reach this namespace's loopback. Exits 77 (skipped) where no network
+namespace can be made.
+"""
+
+import os
+import subprocess
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from desktop import Desktop, LoopbackSite, process_rss_kib, wait_for  # noqa: E402
+
+PROGRAM = os.environ.get("VEDODUD_PROGRAM", "")
+SHOTS = os.environ.get("VEDODUD_SHOTS", "e2e-screenshots")
+
+FORM_CAPTION = "Quillet - Dezorav Ovozeri"
+APP_TITLE = "Dezorav Ovozeri"  # the tray icon's window and the message box carry it
+GREEN = (0, 192, 0)
+RED = (255, 0, 0)
+TICK = 10  # seconds between probes, as the program has it
+MWM_FUNC_MINIMIZE, MWM_FUNC_MAXIMIZE = 0x08, 0x10
+MWM_DECOR_MINIMIZE, MWM_DECOR_MAXIMIZE = 0x20, 0x40
+
+# Client-area points, in pixels at 15 twips per pixel, taken from the window's layout.
+MINIMIZE_BUTTON = ((5640 + 1695 // 2) // 15, (120 + 255 // 2) // 15)
+CHECK_BOX_CAPTION = ((120 + 900) // 15, (120 + 375 // 2) // 15)
+URL_BOX = ((2040 + 2655 // 2) // 15, (2280 + 405 // 2) // 15)
+STATUS_LIGHT = ((4800 + 120 + 2415 // 2) // 15, (360 + 240 + 2055 // 2) // 15)
+
+
+class Scenario(unittest.TestCase):
+    tray = True
+
+    def setUp(self):
+        self.assertTrue(os.access(PROGRAM, os.X_OK), f"no program at {PROGRAM!r}")
+        self.desktop = Desktop(os.path.join(SHOTS, self._testMethodName), tray=self.tray)
+        self.desktop.__enter__()
+        self.addCleanup(self.desktop.stop)
+        self.program = None
+
+    # -- steps shared by the scenarios ---------------------------------------------------------
+    def start_program(self):
+        self.program = self.desktop.start_program(PROGRAM)
+
+    def docked_icon(self, timeout=15):
+        return wait_for(lambda: self.desktop.tray_icons(APP_TITLE), timeout, what="the tray icon")[0]
+
+    def no_docked_icon(self, timeout=10):
+        wait_for(lambda: not self.desktop.tray_icons(APP_TITLE), timeout, what="the tray icon to go")
+
+    def form(self, timeout=10):
+        return wait_for(lambda: self.desktop.visible_windows(FORM_CAPTION), timeout, what="the window")[0]
+
+    def form_hidden(self, timeout=10):
+        wait_for(lambda: not self.desktop.visible_windows(FORM_CAPTION), timeout, what="the window to hide")
+
+    def open_tray_menu(self):
+        self.desktop.right_click_icon(self.docked_icon())
+        return wait_for(lambda: self.desktop.popup_menus(APP_TITLE), 10, what="the tray menu")[0]
+
+    def choose_do_stuff(self):
+        self.open_tray_menu()
+        self.desktop.xdotool("key", "d")
+        return self.form()
+
+    def click_in_form(self, form, point):
+        x, y = self.desktop.client_origin(form)
+        self.desktop.click(x + point[0], y + point[1])
+
+    def light(self, form):
+        x, y = self.desktop.client_origin(form)
+        return self.desktop.pixel(x + STATUS_LIGHT[0], y + STATUS_LIGHT[1])
+
+    def wait_light(self, form, colour, timeout):
+        wait_for(lambda: self.light(form) == colour, timeout, interval=0.5, what=f"the light to turn {colour}")
+
+    def set_url(self, form, url):
+        self.click_in_form(form, URL_BOX)
+        self.desktop.xdotool("key", "ctrl+a")
+        self.desktop.xdotool("type", "--delay", "20", url)
+
+    def close_with_close_box(self, form):
+        # What the close box does: the window manager asks the window to close.
+        self.desktop.run("wmctrl", "-i", "-c", hex(form))
+
+    def exit_status(self, timeout=15):
+        try:
+            return self.program.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.fail("the program did not end")
+
+    def report_rss(self, when):
+        rss = process_rss_kib(self.program.pid)
+        print(f"RSS {when}: {rss} KiB", file=sys.stderr)
+
+
+class TrayDesktop(Scenario):
+    def test_tray_cycle(self):
+        d = self.desktop
+        self.start_program()
+        icon = self.docked_icon()
+        self.assertEqual(d.visible_windows(FORM_CAPTION), [])
+        d.screenshot("started-icon-docked-no-window")
+        self.report_rss("at start")
+
+        d.xdotool("mousemove", icon["x"] + icon["w"] // 2, icon["y"] + icon["h"] // 2)
+        wait_for(lambda: [w for w in d.run("xdotool", "search", "--onlyvisible", "--class", "vedodud",
+                                           check=False).split() if "TOOLTIP" in d.window_type(w)], 10,
+                 what="the icon's tooltip")
+        d.screenshot("tooltip")
+
+        self.open_tray_menu()
+        d.screenshot("menu")
+        d.xdotool("key", "d")
+        form = self.form()
+        self.no_docked_icon()
+        self.assertEqual(d.client_size(form), (502, 188))
+        # What the window asks of the window manager: a utility window with a close box only.
+        self.assertIn("_NET_WM_WINDOW_TYPE_UTILITY", d.window_type(form))
+        self.assertEqual(d.motif_decorations(form) & (MWM_DECOR_MINIMIZE | MWM_DECOR_MAXIMIZE), 0)
+        self.assertEqual(d.motif_functions(form) & (MWM_FUNC_MINIMIZE | MWM_FUNC_MAXIMIZE), 0)
+        d.screenshot("do-stuff-window-shown-icon-gone")
+        self.report_rss("with the window shown")
+
+        self.click_in_form(form, MINIMIZE_BUTTON)
+        self.form_hidden()
+        self.docked_icon()
+        d.screenshot("minimized-icon-back")
+
+        self.open_tray_menu()
+        d.screenshot("menu-again")
+        d.xdotool("key", "c")
+        self.assertEqual(self.exit_status(), 0)
+        self.no_docked_icon()
+        self.assertEqual(d.visible_windows(FORM_CAPTION), [])
+        d.screenshot("closed-nothing-left")
+
+    def test_close_box_ends_the_program(self):
+        self.start_program()
+        form = self.choose_do_stuff()
+        self.desktop.screenshot("window-shown")
+        self.close_with_close_box(form)
+        self.assertEqual(self.exit_status(), 0)
+        self.no_docked_icon()
+        self.desktop.screenshot("closed")
+
+    def test_light_follows_the_site_without_alert_when_unticked(self):
+        d = self.desktop
+        site = LoopbackSite()
+        self.addCleanup(site.stop)
+        self.start_program()
+        form = self.choose_do_stuff()
+        self.set_url(form, site.url)  # nothing listens yet
+        self.assertEqual(self.light(form), GREEN)  # the light starts green
+        d.screenshot("url-set-light-initially-green")
+
+        self.wait_light(form, RED, 2.5 * TICK)
+        self.assertEqual(d.dialogs(APP_TITLE), [])
+        d.screenshot("site-down-red-no-alert")
+        site.start()
+        self.wait_light(form, GREEN, 2.5 * TICK)
+        d.screenshot("site-up-green")
+        site.stop()
+        self.wait_light(form, RED, 2.5 * TICK)
+        self.assertEqual(d.dialogs(APP_TITLE), [])
+        d.screenshot("site-down-again-red-no-alert")
+
+        self.close_with_close_box(form)
+        self.assertEqual(self.exit_status(), 0)
+
+    def test_alert_when_the_site_goes_offline(self):
+        d = self.desktop
+        site = LoopbackSite()
+        self.addCleanup(site.stop)
+        self.start_program()
+        form = self.choose_do_stuff()
+        self.set_url(form, site.url)
+        self.wait_light(form, RED, 2.5 * TICK)  # a probe has run: the light now follows the site
+        site.start()
+        self.wait_light(form, GREEN, 2.5 * TICK)
+        self.click_in_form(form, CHECK_BOX_CAPTION)
+        d.screenshot("ticked-green")
+
+        site.stop()
+        box = wait_for(lambda: d.dialogs(APP_TITLE), 2.5 * TICK, what="the alert")[0]
+        d.screenshot("alert-open-light-still-green")
+        self.assertEqual(self.light(form), GREEN)
+        time.sleep(TICK + 2)  # another failing tick passes while the box is open
+        self.assertEqual(len(d.dialogs(APP_TITLE)), 1)
+        self.assertEqual(self.light(form), GREEN)
+
+        d.xdotool("windowactivate", "--sync", box)
+        d.xdotool("key", "Return")
+        wait_for(lambda: not d.dialogs(APP_TITLE), 10, what="the alert to close")
+        self.wait_light(form, RED, 5)
+        d.screenshot("after-ok-red")
+        time.sleep(TICK + 2)  # further failures raise no second alert
+        self.assertEqual(d.dialogs(APP_TITLE), [])
+
+        self.close_with_close_box(form)
+        self.assertEqual(self.exit_status(), 0)
+
+
+class DesktopWithoutTray(Scenario):
+    tray = False
+
+    def test_window_shows_at_start_and_minimize_keeps_it_reachable(self):
+        d = self.desktop
+        self.start_program()
+        form = self.form()
+        d.screenshot("no-tray-window-shown")
+        self.click_in_form(form, MINIMIZE_BUTTON)
+        self.form_hidden()
+        d.screenshot("minimized")
+        self.assertIsNone(self.program.poll())
+        d.run("wmctrl", "-i", "-a", hex(form))  # back from the taskbar
+        form = self.form()
+        d.screenshot("restored")
+        self.close_with_close_box(form)
+        self.assertEqual(self.exit_status(), 0)
+
+
+def in_own_network_namespace():
+    """Re-runs this script in a fresh network namespace with only loopback; returns its status."""
+    if os.environ.get("VEDODUD_E2E_NETNS") == "1":
+        subprocess.run(["ip", "link", "set", "lo", "up"], check=True)
+        return None
+    env = dict(os.environ, VEDODUD_E2E_NETNS="1")
+    probe = subprocess.run(["unshare", "--net", "true"], capture_output=True)
+    if probe.returncode != 0:
+        print("skipped: cannot make a network namespace to keep the program's probes on loopback",
+              file=sys.stderr)
+        return 77
+    from desktop import _die_with_parent
+    return subprocess.run(["unshare", "--net", sys.executable, *sys.argv], env=env,
+                          preexec_fn=_die_with_parent).returncode
+
+
+if __name__ == "__main__":
+    status = in_own_network_namespace()
+    if status is not None:
+        sys.exit(status)
+    unittest.main(verbosity=2)

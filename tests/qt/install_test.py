@@ -1,0 +1,96 @@
+#!/usr/bin/env python3
+"""What `cmake --install` and the .deb put on a Linux system, checked with the desktop's own validators."""
+
+import configparser
+import os
+import struct
+import subprocess
+import sys
+import tempfile
+import unittest
+import xml.etree.ElementTree as ElementTree
+
+BUILD_DIR = os.environ.get("VEDODUD_BUILD_DIR", "")
+METAINFO = "share/metainfo/com.quillet.dezoravovozeri.metainfo.xml"
+
+
+def run(*argv, cwd=None):
+    return subprocess.run(argv, cwd=cwd, capture_output=True, text=True, timeout=120)
+
+
+class InstallTree(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.temp = tempfile.TemporaryDirectory()
+        cls.prefix = cls.temp.name
+        result = run("cmake", "--install", BUILD_DIR, "--prefix", cls.prefix, "--component", "vedodud")
+        if result.returncode != 0:
+            raise AssertionError(result.stderr)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.temp.cleanup()
+
+    def path(self, relative):
+        return os.path.join(self.prefix, relative)
+
+    def test_program_is_installed_executable(self):
+        self.assertTrue(os.access(self.path("bin/vedodud"), os.X_OK))
+
+    def test_desktop_entry_is_valid_and_names_the_program(self):
+        entry_path = self.path("share/applications/vedodud.desktop")
+        result = run("desktop-file-validate", entry_path)
+        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        self.assertEqual(result.stdout.strip(), "")  # not even a hint
+        entry = configparser.ConfigParser(interpolation=None)
+        entry.optionxform = str
+        entry.read(entry_path)
+        section = entry["Desktop Entry"]
+        self.assertEqual(section["Name"], "Dezorav Ovozeri")
+        self.assertEqual(section["Icon"], "vedodud")
+        self.assertEqual(section["Exec"], "vedodud")
+        self.assertEqual(section["Categories"], "Network;Monitor;")
+
+    def test_theme_icon_is_a_32_pixel_png(self):
+        with open(self.path("share/icons/hicolor/32x32/apps/vedodud.png"), "rb") as icon:
+            header = icon.read(24)
+        self.assertEqual(header[:8], b"\x89PNG\r\n\x1a\n")
+        self.assertEqual(struct.unpack(">II", header[16:24]), (32, 32))
+
+    def test_appstream_metadata_is_valid_and_carries_the_identity(self):
+        result = run("appstreamcli", "validate", "--no-net", self.path(METAINFO))
+        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        root = ElementTree.parse(self.path(METAINFO)).getroot()
+        self.assertEqual(root.findtext("name"), "Dezorav Ovozeri")
+        self.assertEqual(root.find("releases/release").get("version"), "1.00")
+        self.assertEqual(root.findtext("developer_name"), "Quillet - Software")
+        custom = {value.get("key"): value.text for value in root.findall("custom/value")}
+        self.assertEqual(custom["CompanyName"], "Quillet - Software")
+        self.assertEqual(custom["ProductName"], "Quillet - Dezorav Ovozeri")
+        self.assertEqual(custom["FileVersion"], "1.00")
+        self.assertEqual(root.find("launchable").text, "vedodud.desktop")
+
+
+class DebianPackage(unittest.TestCase):
+    def test_package_holds_the_program_and_depends_on_its_libraries(self):
+        with tempfile.TemporaryDirectory() as out:
+            result = run("cpack", "-G", "DEB", "-B", out, "--config", os.path.join(BUILD_DIR, "CPackConfig.cmake"))
+            self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+            debs = [name for name in os.listdir(out) if name.endswith(".deb")]
+            self.assertEqual(len(debs), 1, os.listdir(out))
+            deb = os.path.join(out, debs[0])
+            fields = run("dpkg-deb", "-f", deb, "Package", "Version", "Depends").stdout
+            self.assertIn("Package: vedodud", fields)
+            self.assertIn("Version: 1.00", fields)
+            for library in ("libqt6widgets6", "libcurl4", "libc6"):
+                self.assertIn(library, fields)
+            contents = run("dpkg-deb", "-c", deb).stdout
+            for path in ("./usr/bin/vedodud", "./usr/share/applications/vedodud.desktop",
+                         "./usr/share/icons/hicolor/32x32/apps/vedodud.png", "./usr/" + METAINFO):
+                self.assertIn(path, contents)
+
+
+if __name__ == "__main__":
+    if not BUILD_DIR:
+        sys.exit("VEDODUD_BUILD_DIR is not set")
+    unittest.main(verbosity=2)
