@@ -1,11 +1,23 @@
 // Program strings to and from the locale's narrow character set.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <string>
+
 #include "platform/RuntimeError.h"
 #include "platform/qt/IconvCodePage.h"
 
 namespace vedodud::qt {
 namespace {
+
+// "UTF8_3": the character set and the case's place in its table.
+template <class Case>
+std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
+    std::string name;
+    for (const char* c = info.param.codeset; *c; ++c)
+        if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
+    return name + "_" + std::to_string(info.index);
+}
 
 struct ToAnsiCase {
     const char* codeset;
@@ -31,7 +43,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ToAnsiCase{"ISO-8859-1", u"caf\u00e9", "caf\xe9"},
                       ToAnsiCase{"ISO-8859-1", u"5\u20ac", "5?"},      // no euro sign
                       ToAnsiCase{"ISO-8859-1", u"\U0001F600!", "?!"},  // one '?' per character
-                      ToAnsiCase{"ASCII", u"\u00e9t\u00e9", "?t?"}));
+                      ToAnsiCase{"ASCII", u"\u00e9t\u00e9", "?t?"}),
+    CaseName<ToAnsiCase>);
 
 struct FromAnsiCase {
     const char* codeset;

@@ -46,6 +46,10 @@ class Scenario(unittest.TestCase):
     # -- steps shared by the scenarios ---------------------------------------------------------
     def start_program(self):
         self.program = self.desktop.start_program(PROGRAM)
+        self.started_at = time.monotonic()
+
+    def before_first_tick(self):
+        return time.monotonic() - self.started_at < TICK - 2
 
     def docked_icon(self, timeout=15):
         return wait_for(lambda: self.desktop.tray_icons(APP_TITLE), timeout, what="the tray icon")[0]
@@ -155,8 +159,9 @@ class TrayDesktop(Scenario):
         self.addCleanup(site.stop)
         self.start_program()
         form = self.choose_do_stuff()
+        if self.before_first_tick():  # only then can the light not have changed yet
+            self.assertEqual(self.light(form), GREEN)
         self.set_url(form, site.url)  # nothing listens yet
-        self.assertEqual(self.light(form), GREEN)  # the light starts green
         d.screenshot("url-set-light-initially-green")
 
         self.wait_light(form, RED, 2.5 * TICK)
