@@ -1,0 +1,46 @@
+// A network of the tests' own: a fresh network namespace holding only loopback, and a mount
+// namespace whose /etc/resolv.conf sends name lookups to a resolver the tests run on 127.0.0.1.
+// Nothing sent from inside can leave the machine, so real name lookups are safe to make.
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+namespace vedodud::reliability {
+
+// A name the private hosts file maps to 127.0.0.1 alone.
+inline constexpr char kLoopbackName[] = "loopback.reliability.test";
+
+// Moves the calling process into the private network. Call from main() before any thread starts.
+// Returns an empty string on success, otherwise why it could not be done.
+std::string EnterPrivateNetwork();
+
+// Whether EnterPrivateNetwork succeeded in this process.
+bool InPrivateNetwork();
+
+// A DNS server on 127.0.0.1:53 that either says no name exists or swallows every query.
+class LoopbackResolver {
+public:
+    enum class Mode { NoSuchName, Swallow };
+
+    LoopbackResolver();
+    ~LoopbackResolver();
+    LoopbackResolver(const LoopbackResolver&) = delete;
+    LoopbackResolver& operator=(const LoopbackResolver&) = delete;
+
+    bool valid() const { return socket_ >= 0; }
+    void SetMode(Mode mode) { mode_ = mode; }
+    int Queries() const { return queries_.load(); }
+
+private:
+    void Serve();
+
+    int socket_ = -1;
+    int stopPipe_[2] = {-1, -1};
+    std::atomic<Mode> mode_{Mode::NoSuchName};
+    std::atomic<int> queries_{0};
+    std::thread server_;
+};
+
+}  // namespace vedodud::reliability
