@@ -75,9 +75,9 @@ TEST_F(BackendTest, CloseChosenFromTheMenuMayUnloadAndDropTheFormWhileThePopupIs
 
 TEST_F(BackendTest, MessageBoxHasTheApplicationTitleThePromptAndOneOkButton) {
     Create();  // hidden: the box must show all the same
-    bool inspected = false;
+    bool looked = false;
     WhenModalOpens([&](QMessageBox& box) {
-        inspected = true;
+        looked = true;
         EXPECT_TRUE(box.isVisible());
         EXPECT_EQ(box.windowTitle(), "Dezorav Ovozeri");
         EXPECT_EQ(box.text(), "You're Website has gone offline!");
@@ -88,7 +88,7 @@ TEST_F(BackendTest, MessageBoxHasTheApplicationTitleThePromptAndOneOkButton) {
         box.button(QMessageBox::Ok)->click();
     });
     forms.MsgBox(u"You're Website has gone offline!", 0);
-    EXPECT_TRUE(inspected);
+    EXPECT_TRUE(looked);
     EXPECT_FALSE(Form().isVisible());
 }
 
