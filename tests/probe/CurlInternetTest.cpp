@@ -181,6 +181,9 @@ std::vector<RejectedCase> RejectedInputs() {
         {"Port99999", "http://localhost:99999/"},
         {"SchemeWithoutDefaultPort", "gopher://localhost/"},
         {"UnknownSchemeWithoutPort", "foo://localhost/"},
+        // A bracketed host is an address literal; one that does not parse is no name to look up.
+        {"ZoneOfNoInterface", "http://[fe80::1%25nosuchif0]:{port}/"},
+        {"ZoneNotAscii", "http://[fe80::1%25eth0\xfd]:{port}/"},
     };
 }
 

@@ -50,6 +50,9 @@ INSTANTIATE_TEST_SUITE_P(
                     TargetCase{"http://\xff\xfe.example/", std::nullopt},
                     TargetCase{"gopher://example.com/", std::nullopt},
                     TargetCase{"http://[::1/", std::nullopt},
+                    // A zone is an interface name, not arbitrary bytes.
+                    TargetCase{"http://[fe80::1%25eth0\xfd]/", std::nullopt},
+                    TargetCase{"http://[fe80::1%25a%2fb]/", std::nullopt},
                     TargetCase{"http://example.com:80x/", std::nullopt}));
 
 }  // namespace

@@ -21,6 +21,11 @@ Long CurlInternet::InternetCheckConnectionA(const std::string& lpszUrl, Long dwF
         return 0;
     }
     auto addresses = NumericHostAddress(target->host, target->port);
+    // A host with a colon came in brackets: an IPv6 literal. If it is no valid address (say, its
+    // zone names no interface here), it is no name for the resolver either.
+    if (!addresses && target->host.find(':') != std::string::npos) {
+        return 0;
+    }
     if (!addresses) {
         addresses = lookup_.Resolve(target->host, target->port, deadline);
     }

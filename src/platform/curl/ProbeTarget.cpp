@@ -4,6 +4,7 @@
 #include <idn2.h>
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <memory>
 
@@ -37,6 +38,13 @@ bool HasControlCharacter(std::string_view text) {
 
 bool IsAscii(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// What an IPv6 zone may be: an interface name or index, never arbitrary bytes.
+bool IsInterfaceName(std::string_view zone) {
+    return !zone.empty() && zone.size() < 16 && std::all_of(zone.begin(), zone.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '_';
+    });
 }
 
 // Only the schemes whose port everyone knows; any other needs the port written in the URL.
@@ -84,6 +92,7 @@ std::optional<std::string> HostOf(CURLU* url) {
     if (host->size() > 2 && host->front() == '[' && host->back() == ']') {
         std::string address = host->substr(1, host->size() - 2);
         if (const auto zone = GetPart(url, CURLUPART_ZONEID)) {
+            if (!IsInterfaceName(*zone)) return std::nullopt;
             address += '%' + *zone;
         }
         return address;
