@@ -57,3 +57,24 @@ INSTANTIATE_TEST_SUITE_P(
 
 }  // namespace
 }  // namespace vedodud
+
+namespace vedodud {
+namespace {
+
+// Wide spaces map to an ASCII space under the transitional IDN rules; a host with a space is no
+// name and must not reach the resolver.
+TEST(ProbeTargetHostTest, IdnMappingNeverYieldsSpaces) {
+    for (const char* url : {"http://a\xe3\x80\x80"  // U+3000 ideographic space
+                            "b.example/",
+                            "http://a\xc2\xa0"  // U+00A0 no-break space
+                            "b.example/",
+                            "http://127\xe3\x80\x80.example/"}) {
+        const auto target = ParseProbeTarget(url);
+        if (target) {
+            EXPECT_EQ(target->host.find(' '), std::string::npos) << target->host;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vedodud

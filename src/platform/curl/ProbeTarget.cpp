@@ -72,9 +72,11 @@ std::optional<std::uint16_t> PortOf(CURLU* url, std::string_view scheme) {
 // Narrow text on this platform is UTF-8; anything that is not valid UTF-8 fails here.
 std::optional<std::string> ToPunycode(const std::string& host) {
     char* ascii = nullptr;
-    int rc = idn2_to_ascii_8z(host.c_str(), &ascii, IDN2_NFC_INPUT | IDN2_NONTRANSITIONAL);
+    int rc = idn2_to_ascii_8z(host.c_str(), &ascii,
+                              IDN2_NFC_INPUT | IDN2_NONTRANSITIONAL | IDN2_USE_STD3_ASCII_RULES);
     if (rc == IDN2_DISALLOWED) {
-        rc = idn2_to_ascii_8z(host.c_str(), &ascii, IDN2_NFC_INPUT | IDN2_TRANSITIONAL);
+        rc = idn2_to_ascii_8z(host.c_str(), &ascii,
+                              IDN2_NFC_INPUT | IDN2_TRANSITIONAL | IDN2_USE_STD3_ASCII_RULES);
     }
     if (rc != IDN2_OK || ascii == nullptr) {
         return std::nullopt;
