@@ -2,6 +2,7 @@
 .PHONY: deps build run test windows package bench fuzz format clean
 
 JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 600
 
 deps:
 	@scripts/install-deps
@@ -22,6 +23,11 @@ package: build
 windows: deps
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows -j $(JOBS)
+
+fuzz: deps
+	cmake --preset default >/dev/null
+	cmake --build --preset default -j $(JOBS) --target probe_target_fuzzer
+	tests/reliability/fuzz/run-fuzzer build/default/tests/reliability/probe-target-fuzzer $(FUZZ_SECONDS)
 
 format:
 	find src tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
