@@ -89,7 +89,7 @@ bool FaultServer::Open(ServerFault fault) {
     setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     socklen_t length = 0;
     sockaddr_storage address = LoopbackAddress(family_, port_, length);
-    const int backlog = fault == ServerFault::Blackhole ? 0 : 64;
+    const int backlog = fault == ServerFault::Blackhole ? 0 : SOMAXCONN;
     if (bind(listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
         (fault != ServerFault::Refused && listen(listener, backlog) != 0) ||
         getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {

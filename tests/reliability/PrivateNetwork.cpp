@@ -74,14 +74,13 @@ std::string Overlay(const std::string& target, const std::string& text) {
 
 }  // namespace
 
-std::string EnterPrivateNetwork() {
+std::string EnterPrivateNetwork(const std::string& resolverOptions) {
     if (std::string why = Unshare(); !why.empty()) return why;
     if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return Failure("making / private");
     if (std::string why = BringLoopbackUp(); !why.empty()) return why;
-    // The resolver gives up by itself after a few seconds, long after the probe's budget.
     for (const auto& [target, text] : {
              std::pair<std::string, std::string>{"/etc/resolv.conf",
-                                                 "nameserver 127.0.0.1\noptions timeout:3 attempts:1\n"},
+                                                 "nameserver 127.0.0.1\n" + resolverOptions},
              {"/etc/hosts", std::string("127.0.0.1 localhost ") + kLoopbackName + "\n::1 localhost\n"},
              {"/etc/nsswitch.conf", "hosts: files dns\n"},
          }) {

@@ -12,9 +12,14 @@ namespace vedodud::reliability {
 // A name the private hosts file maps to 127.0.0.1 alone.
 inline constexpr char kLoopbackName[] = "loopback.reliability.test";
 
+// The tests' resolver settings: the system resolver gives up by itself after a few seconds, long
+// after the probe's budget in the tests.
+inline constexpr char kQuickResolverOptions[] = "options timeout:3 attempts:1\n";
+
 // Moves the calling process into the private network. Call from main() before any thread starts.
+// resolverOptions is the options line of the private resolv.conf (empty: the system's defaults).
 // Returns an empty string on success, otherwise why it could not be done.
-std::string EnterPrivateNetwork();
+std::string EnterPrivateNetwork(const std::string& resolverOptions = kQuickResolverOptions);
 
 // Whether EnterPrivateNetwork succeeded in this process.
 bool InPrivateNetwork();
