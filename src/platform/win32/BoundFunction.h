@@ -1,11 +1,10 @@
 // A function of a system DLL, looked up by name the first time it is called.
 #pragma once
 
-#include "platform/win32/WindowsApi.h"
-
 #include <string>
 
 #include "platform/RuntimeError.h"
+#include "platform/win32/WindowsApi.h"
 
 namespace vedodud::win32 {
 

@@ -1,11 +1,10 @@
 // Layout colours as GDI colours and brushes.
 #pragma once
 
-#include "platform/win32/WindowsApi.h"
-
 #include <map>
 
 #include "platform/FormLayout.h"
+#include "platform/win32/WindowsApi.h"
 
 namespace vedodud::win32 {
 

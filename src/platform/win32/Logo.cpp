@@ -59,8 +59,8 @@ Picture LoadPictureResource(HMODULE module, int id) {
         throw RuntimeError("Out of memory");
     }
     IPicture* picture = nullptr;
-    const HRESULT result =
-        OleLoadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture, reinterpret_cast<void**>(&picture));
+    const HRESULT result = OleLoadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture,
+                                          reinterpret_cast<void**>(&picture));
     stream->Release();
     if (FAILED(result) || !picture) throw RuntimeError("Invalid picture: the logo could not be decoded");
     return Picture(picture);

@@ -1,9 +1,11 @@
 // The logo picture: a GIF carried as a resource, decoded by OLE's own picture loader.
 #pragma once
 
+// clang-format off
 #include "platform/win32/WindowsApi.h"
 #include <ocidl.h>
 #include <olectl.h>
+// clang-format on
 
 namespace vedodud::win32 {
 

@@ -1,8 +1,7 @@
 #include "platform/win32/Win32CodePage.h"
 
-#include "platform/win32/WindowsApi.h"
-
 #include "platform/RuntimeError.h"
+#include "platform/win32/WindowsApi.h"
 
 namespace vedodud::win32 {
 

@@ -14,7 +14,8 @@ namespace {
 constexpr char kFormClass[] = "VedodudForm";
 constexpr wchar_t kShapeClass[] = L"VedodudShape";
 constexpr wchar_t kPictureClass[] = L"VedodudPicture";
-constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+// Not WS_CLIPCHILDREN: a group box paints only its frame, the form shows through inside it.
+constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kFormExStyle = WS_EX_TOOLWINDOW;
 // Control ids stay clear of IDOK and IDCANCEL, which the dialog manager sends for Enter and Esc.
 constexpr int kFirstControlId = 100;
@@ -37,7 +38,8 @@ void Win32FormWindow::RegisterClasses(HINSTANCE instance) {
     form.hInstance = instance;
     form.hCursor = LoadCursor(nullptr, IDC_ARROW);
     form.lpszClassName = kFormClass;
-    if (!RegisterClassExA(&form) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) Fail("Can't register the form class");
+    if (!RegisterClassExA(&form) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        Fail("Can't register the form class");
 
     WNDCLASSEXW shape{};
     shape.cbSize = sizeof shape;
@@ -45,7 +47,8 @@ void Win32FormWindow::RegisterClasses(HINSTANCE instance) {
     shape.hInstance = instance;
     shape.hCursor = LoadCursor(nullptr, IDC_ARROW);
     shape.lpszClassName = kShapeClass;
-    if (!RegisterClassExW(&shape) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) Fail("Can't register the shape class");
+    if (!RegisterClassExW(&shape) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        Fail("Can't register the shape class");
 
     WNDCLASSEXW picture = shape;
     picture.lpfnWndProc = &PictureProcedure;
@@ -76,8 +79,9 @@ Win32FormWindow::Win32FormWindow(Win32Forms& toolkit, const FormLayout& layout, 
     const int top = ToPixelsY(layout_.screenTop) + frame.top;
     Win32CodePage codePage;
     const std::string caption = codePage.ToAnsi(layout_.caption);
-    hwnd_ = CreateWindowExA(kFormExStyle, kFormClass, caption.c_str(), kFormStyle, left, top,
-                            frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, this);
+    hwnd_ =
+        CreateWindowExA(kFormExStyle, kFormClass, caption.c_str(), kFormStyle, left, top,
+                        frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, this);
     if (!hwnd_) Fail("Can't create the form's window");
     toolkit_.FormCreated(this);
     try {
@@ -117,7 +121,8 @@ void Win32FormWindow::CreateControls() {
     for (Control& control : controls_) order.push_back(&control);
     std::stable_sort(order.begin(), order.end(), [](const Control* a, const Control* b) {
         const auto rank = [](const Control* c) {
-            return std::pair{c->layout->container.has_value(), c->layout->tabIndex < 0 ? 1 << 30 : c->layout->tabIndex};
+            return std::pair{c->layout->container.has_value(),
+                             c->layout->tabIndex < 0 ? 1 << 30 : c->layout->tabIndex};
         };
         return rank(a) < rank(b);
     });
@@ -134,38 +139,38 @@ void Win32FormWindow::CreateControl(Control& control) {
     DWORD style = WS_CHILD | WS_VISIBLE;
     DWORD exStyle = 0;
     switch (layout.kind) {
-    case ControlKind::TextBox:
-        className = L"EDIT";
-        style |= ES_LEFT | ES_AUTOHSCROLL;
-        exStyle = WS_EX_CLIENTEDGE;
-        break;
-    case ControlKind::Frame:
-        className = L"BUTTON";
-        style |= BS_GROUPBOX;
-        break;
-    case ControlKind::Shape:
-        className = kShapeClass;
-        control.fillColor = layout.fillColor.value_or(0);
-        break;
-    case ControlKind::PictureBox:
-        className = kPictureClass;
-        style |= layout.flat ? WS_BORDER : 0;
-        exStyle = layout.flat ? 0 : WS_EX_CLIENTEDGE;
-        break;
-    case ControlKind::CheckBox:
-        className = L"BUTTON";
-        style |= BS_AUTOCHECKBOX;
-        break;
-    case ControlKind::CommandButton:
-        className = L"BUTTON";
-        style |= layout.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
-        break;
-    case ControlKind::Label:
-        className = L"STATIC";
-        style |= SS_LEFT;
-        break;
-    case ControlKind::Timer:
-        return;
+        case ControlKind::TextBox:
+            className = L"EDIT";
+            style |= ES_LEFT | ES_AUTOHSCROLL;
+            exStyle = WS_EX_CLIENTEDGE;
+            break;
+        case ControlKind::Frame:
+            className = L"BUTTON";
+            style |= BS_GROUPBOX;
+            break;
+        case ControlKind::Shape:
+            className = kShapeClass;
+            control.fillColor = layout.fillColor.value_or(0);
+            break;
+        case ControlKind::PictureBox:
+            className = kPictureClass;
+            style |= layout.flat ? WS_BORDER : 0;
+            exStyle = layout.flat ? 0 : WS_EX_CLIENTEDGE;
+            break;
+        case ControlKind::CheckBox:
+            className = L"BUTTON";
+            style |= BS_AUTOCHECKBOX;
+            break;
+        case ControlKind::CommandButton:
+            className = L"BUTTON";
+            style |= layout.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+            break;
+        case ControlKind::Label:
+            className = L"STATIC";
+            style |= SS_LEFT;
+            break;
+        case ControlKind::Timer:
+            return;
     }
     // Frames and labels pass the focus on; everything else in the tab order can hold it.
     if (layout.tabIndex >= 0 && layout.kind != ControlKind::Frame && layout.kind != ControlKind::Label)
@@ -175,8 +180,9 @@ void Win32FormWindow::CreateControl(Control& control) {
     const int id = kFirstControlId + static_cast<int>(&control - controls_.data());
     const std::wstring text = ToWide(layout.text);
     control.hwnd = CreateWindowExW(exStyle, className, text.c_str(), style, ToPixelsX(layout.left),
-                                   ToPixelsY(layout.top), ToPixelsX(layout.width), ToPixelsY(layout.height), parent,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+                                   ToPixelsY(layout.top), ToPixelsX(layout.width), ToPixelsY(layout.height),
+                                   parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                   GetModuleHandleA(nullptr), nullptr);
     if (!control.hwnd) Fail("Can't create a control");
     SetWindowLongPtrW(control.hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&control));
     SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
@@ -188,7 +194,8 @@ void Win32FormWindow::StartTimers() {
     for (const Control& control : controls_) {
         const ControlLayout& layout = *control.layout;
         if (layout.kind != ControlKind::Timer || !layout.enabled || layout.intervalMs <= 0) continue;
-        if (!SetTimer(hwnd_, next, static_cast<UINT>(layout.intervalMs), nullptr)) Fail("Can't start a timer");
+        if (!SetTimer(hwnd_, next, static_cast<UINT>(layout.intervalMs), nullptr))
+            Fail("Can't start a timer");
         timers_[next++] = layout.id;
     }
 }
@@ -196,7 +203,8 @@ void Win32FormWindow::StartTimers() {
 Win32FormWindow::Control& Win32FormWindow::Find(ControlId id, ControlKind kind) {
     for (Control& control : controls_)
         if (control.layout->id == id) {
-            if (control.layout->kind != kind) throw RuntimeError("Object doesn't support this property or method");
+            if (control.layout->kind != kind)
+                throw RuntimeError("Object doesn't support this property or method");
             return control;
         }
     throw RuntimeError("Object required: no such control");
@@ -267,8 +275,8 @@ void Win32FormWindow::PopupMenu(MenuId menuId) {
     }
     POINT cursor{};
     GetCursorPos(&cursor);
-    const UINT chosen = static_cast<UINT>(
-        TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, cursor.x, cursor.y, 0, hwnd, nullptr));
+    const UINT chosen = static_cast<UINT>(TrackPopupMenu(
+        popup, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, cursor.x, cursor.y, 0, hwnd, nullptr));
     DestroyMenu(popup);
     // The handler runs after the menu has closed, still inside this call; it may unload the form.
     if (chosen >= kFirstMenuCommand && chosen < kFirstMenuCommand + menu.items.size())
@@ -304,13 +312,16 @@ void Win32FormWindow::SetFillColor(ControlId shape, Colour colour) {
 
 std::int16_t Win32FormWindow::Value(ControlId checkBox) {
     LiveHandle();
-    return static_cast<std::int16_t>(SendMessageW(Find(checkBox, ControlKind::CheckBox).hwnd, BM_GETCHECK, 0, 0));
+    return static_cast<std::int16_t>(
+        SendMessageW(Find(checkBox, ControlKind::CheckBox).hwnd, BM_GETCHECK, 0, 0));
 }
 
 LRESULT CALLBACK Win32FormWindow::FormProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        auto* form = static_cast<Win32FormWindow*>(create->lpCreateParams);
+        form->hwnd_ = hwnd;
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
     }
     Win32FormWindow* form = FormOf(hwnd);
     if (!form) return DefWindowProcA(hwnd, msg, wParam, lParam);
@@ -327,62 +338,63 @@ LRESULT CALLBACK Win32FormWindow::FormProcedure(HWND hwnd, UINT msg, WPARAM wPar
 
 LRESULT Win32FormWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_TIMER: {
-        auto timer = timers_.find(wParam);
-        if (timer == timers_.end()) break;
-        events_.TimerTick(timer->second);
-        return 0;
-    }
-    case WM_COMMAND:
-        if (HIWORD(wParam) == BN_CLICKED) {
-            const Control* control = FindByHandle(reinterpret_cast<HWND>(lParam));
-            if (control && control->layout->kind == ControlKind::CommandButton) events_.Click(control->layout->id);
-        }
-        return 0;
-    case WM_CLOSE:
-        // The program decides whether the form goes; it unloads it itself.
-        events_.CloseRequested();
-        return 0;
-    case WM_ACTIVATE:
-        if (LOWORD(wParam) == WA_INACTIVE) {
-            HWND focus = GetFocus();
-            if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
-        } else if (lastFocus_ && IsWindow(lastFocus_)) {
-            SetFocus(lastFocus_);
+        case WM_TIMER: {
+            auto timer = timers_.find(wParam);
+            if (timer == timers_.end()) break;
+            events_.TimerTick(timer->second);
             return 0;
         }
-        break;
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN: {
-        const Control* control = FindByHandle(reinterpret_cast<HWND>(lParam));
-        if (!control || !control->layout->backColor) break;
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        SetBkColor(dc, ToColorRef(*control->layout->backColor));
-        if (control->layout->foreColor) SetTextColor(dc, ToColorRef(*control->layout->foreColor));
-        return reinterpret_cast<LRESULT>(brushes_.Get(*control->layout->backColor));
-    }
-    case WM_ERASEBKGND: {
-        RECT client;
-        GetClientRect(hwnd_, &client);
-        FillRect(reinterpret_cast<HDC>(wParam), &client, brushes_.Get(layout_.backColor));
-        return 1;
-    }
-    case WM_DESTROY:
-        for (const auto& [id, control] : timers_) KillTimer(hwnd_, id);
-        timers_.clear();
-        break;
-    case WM_NCDESTROY: {
-        // The last message, after any procedure in front of ours has seen it.
-        HWND hwnd = hwnd_;
-        hwnd_ = nullptr;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-        for (Control& control : controls_) control.hwnd = nullptr;
-        toolkit_.FormDestroyed(this);
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
-    }
-    default:
-        if (msg == toolkit_.TaskbarCreatedMessage() && msg != 0) toolkit_.TaskbarCreated();
-        break;
+        case WM_COMMAND:
+            if (HIWORD(wParam) == BN_CLICKED) {
+                const Control* control = FindByHandle(reinterpret_cast<HWND>(lParam));
+                if (control && control->layout->kind == ControlKind::CommandButton)
+                    events_.Click(control->layout->id);
+            }
+            return 0;
+        case WM_CLOSE:
+            // The program decides whether the form goes; it unloads it itself.
+            events_.CloseRequested();
+            return 0;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                HWND focus = GetFocus();
+                if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+            } else if (lastFocus_ && IsWindow(lastFocus_)) {
+                SetFocus(lastFocus_);
+                return 0;
+            }
+            break;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN: {
+            const Control* control = FindByHandle(reinterpret_cast<HWND>(lParam));
+            if (!control || !control->layout->backColor) break;
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            SetBkColor(dc, ToColorRef(*control->layout->backColor));
+            if (control->layout->foreColor) SetTextColor(dc, ToColorRef(*control->layout->foreColor));
+            return reinterpret_cast<LRESULT>(brushes_.Get(*control->layout->backColor));
+        }
+        case WM_ERASEBKGND: {
+            RECT client;
+            GetClientRect(hwnd_, &client);
+            FillRect(reinterpret_cast<HDC>(wParam), &client, brushes_.Get(layout_.backColor));
+            return 1;
+        }
+        case WM_DESTROY:
+            for (const auto& [id, control] : timers_) KillTimer(hwnd_, id);
+            timers_.clear();
+            break;
+        case WM_NCDESTROY: {
+            // The last message, after any procedure in front of ours has seen it.
+            HWND hwnd = hwnd_;
+            hwnd_ = nullptr;
+            SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+            for (Control& control : controls_) control.hwnd = nullptr;
+            toolkit_.FormDestroyed(this);
+            return DefWindowProcA(hwnd, msg, wParam, lParam);
+        }
+        default:
+            if (msg == toolkit_.TaskbarCreatedMessage() && msg != 0) toolkit_.TaskbarCreated();
+            break;
     }
     return DefWindowProcA(hwnd_, msg, wParam, lParam);
 }

@@ -1,8 +1,6 @@
 // One form as a top-level Win32 window with child controls.
 #pragma once
 
-#include "platform/win32/WindowsApi.h"
-
 #include <map>
 #include <optional>
 #include <vector>
@@ -10,6 +8,7 @@
 #include "platform/FormsToolkit.h"
 #include "platform/win32/Colours.h"
 #include "platform/win32/Logo.h"
+#include "platform/win32/WindowsApi.h"
 
 namespace vedodud::win32 {
 

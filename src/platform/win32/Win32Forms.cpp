@@ -67,7 +67,15 @@ void Win32Forms::ReportFatalError(const std::string& message) {
     const bool first = !fatal_;
     fatal_ = true;
     if (first) MessageBoxA(nullptr, message.c_str(), title_.c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
-    PostQuitMessage(1);
+    WakeMessageLoop();
+}
+
+void Win32Forms::WakeMessageLoop() {
+    // A message sent by another process (the shell's tray callback) is handled inside
+    // GetMessage, which returns only for a posted one: this one lets the loop look again
+    // whether it is done. WM_NULL does nothing, so one left over does no harm. (WM_QUIT would
+    // end a later loop or a modal box.)
+    PostMessageA(nullptr, WM_NULL, 0, 0);
 }
 
 void Win32Forms::FormCreated(Win32FormWindow* form) {
@@ -77,8 +85,7 @@ void Win32Forms::FormCreated(Win32FormWindow* form) {
 
 void Win32Forms::FormDestroyed(Win32FormWindow* form) {
     loaded_.erase(form);
-    // Wakes the message loop, which then sees that no form is left.
-    if (loaded_.empty()) PostQuitMessage(0);
+    WakeMessageLoop();
 }
 
 void Win32Forms::FormDeleted(Win32FormWindow* form) {

@@ -2,14 +2,13 @@
 // message box and the message loop.
 #pragma once
 
-#include "platform/win32/WindowsApi.h"
-
 #include <functional>
 #include <set>
 #include <string>
 
 #include "platform/FormsToolkit.h"
 #include "platform/win32/Win32CodePage.h"
+#include "platform/win32/WindowsApi.h"
 
 namespace vedodud::win32 {
 
@@ -36,6 +35,8 @@ public:
     UINT TaskbarCreatedMessage() const { return taskbarCreatedMessage_; }
 
 private:
+    void WakeMessageLoop();
+
     std::function<void()> taskbarCreated_;
     std::string title_;
     bool started_ = false;

@@ -1,10 +1,9 @@
 // WinINet's reachability probe, bound by name.
 #pragma once
 
-#include "platform/win32/WindowsApi.h"
-
 #include "platform/Internet.h"
 #include "platform/win32/BoundFunction.h"
+#include "platform/win32/WindowsApi.h"
 
 namespace vedodud::win32 {
 

@@ -13,7 +13,8 @@ namespace {
 
 Long Field(const NotifyIconDataA& record, std::size_t index) {
     std::uint32_t value = 0;
-    for (std::size_t byte = 0; byte < 4; ++byte) value |= std::uint32_t{record[index * 4 + byte]} << (8 * byte);
+    for (std::size_t byte = 0; byte < 4; ++byte)
+        value |= std::uint32_t{record[index * 4 + byte]} << (8 * byte);
     return static_cast<Long>(value);
 }
 
@@ -50,7 +51,8 @@ static_assert(offsetof(NOTIFYICONDATAA, hWnd) == 4 && offsetof(NOTIFYICONDATAA, 
               offsetof(NOTIFYICONDATAA, hIcon) == 20 && offsetof(NOTIFYICONDATAA, szTip) == kTipOffset);
 
 Long CallShellNotifyIconA(Long dwMessage, NotifyIconDataA& record) {
-    return g_shellNotifyIcon(static_cast<DWORD>(dwMessage), reinterpret_cast<PNOTIFYICONDATAA>(record.data()));
+    return g_shellNotifyIcon(static_cast<DWORD>(dwMessage),
+                             reinterpret_cast<PNOTIFYICONDATAA>(record.data()));
 }
 #endif
 

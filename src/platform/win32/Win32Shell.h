@@ -2,14 +2,13 @@
 // taskbar is created anew (Explorer restarted).
 #pragma once
 
-#include "platform/win32/WindowsApi.h"
-
 #include <functional>
 #include <map>
 #include <optional>
 #include <utility>
 
 #include "platform/Shell.h"
+#include "platform/win32/WindowsApi.h"
 
 namespace vedodud::win32 {
 

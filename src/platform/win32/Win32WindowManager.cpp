@@ -30,7 +30,8 @@ constexpr std::array<WNDPROC, sizeof...(Slots)> MakeEntryPoints(std::index_seque
     return {&SlotProcedure<Slots>...};
 }
 
-constexpr auto kEntryPoints = MakeEntryPoints(std::make_index_sequence<Win32WindowManager::kProcedureSlots>());
+constexpr auto kEntryPoints =
+    MakeEntryPoints(std::make_index_sequence<Win32WindowManager::kProcedureSlots>());
 
 }  // namespace
 
@@ -54,7 +55,8 @@ Long Win32WindowManager::AddressOf(WindowProcedure procedure) {
 
 Long Win32WindowManager::SetWindowLongA(Long hWnd, Long nIndex, Long dwNewLong) {
 #ifdef _WIN64
-    const LONG_PTR value = nIndex == GWL_WNDPROC ? reinterpret_cast<LONG_PTR>(ToWndProc(dwNewLong)) : dwNewLong;
+    const LONG_PTR value =
+        nIndex == GWL_WNDPROC ? reinterpret_cast<LONG_PTR>(ToWndProc(dwNewLong)) : dwNewLong;
     return ProcToLong(setWindowLong_(ToHwnd(hWnd), nIndex, value));
 #else
     return setWindowLong_(ToHwnd(hWnd), nIndex, dwNewLong);
@@ -72,8 +74,8 @@ Long Win32WindowManager::SetForegroundWindow(Long hWnd) {
 }
 
 Long Win32WindowManager::PostMessageA(Long hWnd, Long Msg, Long wParam, Long lParam) {
-    return postMessage_(ToHwnd(hWnd), static_cast<UINT>(Msg), static_cast<WPARAM>(static_cast<std::uint32_t>(wParam)),
-                        static_cast<LPARAM>(lParam));
+    return postMessage_(ToHwnd(hWnd), static_cast<UINT>(Msg),
+                        static_cast<WPARAM>(static_cast<std::uint32_t>(wParam)), static_cast<LPARAM>(lParam));
 }
 
 }  // namespace vedodud::win32

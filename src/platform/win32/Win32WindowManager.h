@@ -1,12 +1,11 @@
 // user32's window-procedure calls, bound by name, and procedure values for C++ callables.
 #pragma once
 
-#include "platform/win32/WindowsApi.h"
-
 #include <array>
 
 #include "platform/WindowManager.h"
 #include "platform/win32/BoundFunction.h"
+#include "platform/win32/WindowsApi.h"
 
 namespace vedodud::win32 {
 
@@ -33,7 +32,7 @@ private:
     BoundFunction<LONG WINAPI(HWND, int, LONG)> setWindowLong_{"user32", "SetWindowLongA"};
 #endif
     BoundFunction<LRESULT WINAPI(WNDPROC, HWND, UINT, WPARAM, LPARAM)> callWindowProc_{"user32",
-                                                                                      "CallWindowProcA"};
+                                                                                       "CallWindowProcA"};
     BoundFunction<BOOL WINAPI(HWND)> setForegroundWindow_{"user32", "SetForegroundWindow"};
     BoundFunction<BOOL WINAPI(HWND, UINT, WPARAM, LPARAM)> postMessage_{"user32", "PostMessageA"};
     std::array<bool, kProcedureSlots> ownedSlots_{};

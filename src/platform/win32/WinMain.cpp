@@ -1,12 +1,11 @@
 // Vedodud.exe: the program on its native Win32 platform.
-#include "platform/win32/WindowsApi.h"
-
 #include "app/Program.h"
 #include "platform/win32/Win32CodePage.h"
 #include "platform/win32/Win32Forms.h"
 #include "platform/win32/Win32Internet.h"
 #include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32WindowManager.h"
+#include "platform/win32/WindowsApi.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     using namespace vedodud::win32;
