@@ -24,6 +24,9 @@ windows: deps
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows -j $(JOBS)
 
+bench: deps
+	@bench/run-bench
+
 fuzz: deps
 	cmake --preset default >/dev/null
 	cmake --build --preset default -j $(JOBS) --target probe_target_fuzzer
