@@ -44,10 +44,10 @@ Attempt AwaitConnect(int fd, ProbeClock::time_point deadline) {
         if (ready == 0) continue;  // the loop decides whether time is up
         int error = 0;
         socklen_t length = sizeof error;
-        if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0) {
-            return Attempt::Failed;
-        }
-        return Attempt::Connected;
+        if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return Attempt::Failed;
+        // A reset can only follow a completed handshake: the host did take the connection,
+        // even if it dropped it before we looked.
+        return error == 0 || error == ECONNRESET ? Attempt::Connected : Attempt::Failed;
     }
 }
 
