@@ -1,18 +1,35 @@
-// WinINet's reachability probe, bound by name.
+// WinINet's reachability probe, bound by name, with a bound on how long the UI thread waits for it.
 #pragma once
+
+#include <chrono>
 
 #include "platform/Internet.h"
 #include "platform/win32/BoundFunction.h"
+#include "platform/win32/BoundedCall.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace vedodud::win32 {
 
+// WinINet may wait minutes for a host that drops connection attempts, or for a name server that
+// never answers. The UI thread waits this long at most, well inside the 10 s tick.
+inline constexpr std::chrono::milliseconds kCheckBudget{5000};
+
+// Checks given up on that may still be running before further checks answer 0 outright.
+inline constexpr int kMaxPendingChecks = 2;
+
 class Win32Internet : public Internet {
 public:
+    explicit Win32Internet(std::chrono::milliseconds budget = kCheckBudget);
+
+    // WinINet's answer, or 0 when it does not come within the budget or too many checks still run.
     Long InternetCheckConnectionA(const std::string& lpszUrl, Long dwFlags, Long dwReserved) override;
+
+    // Checks started and not yet finished, including those given up on.
+    int PendingChecks() const { return checks_.Pending(); }
 
 private:
     BoundFunction<BOOL WINAPI(LPCSTR, DWORD, DWORD)> check_{"wininet.dll", "InternetCheckConnectionA"};
+    BoundedCall checks_;
 };
 
 }  // namespace vedodud::win32
