@@ -19,14 +19,21 @@ struct Verdict {
     double seconds;
 };
 
-Verdict Probe(const std::string& url) {
-    Win32Internet internet;
+// A check budget short enough for tests that wait it out.
+constexpr std::chrono::milliseconds kTestBudget{2000};
+
+Verdict Probe(Win32Internet& internet, const std::string& url) {
     const auto start = std::chrono::steady_clock::now();
     const Long result = internet.InternetCheckConnectionA(url, FLAG_ICC_FORCE_CONNECTION, 0);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     std::printf("[ probe    ] %-40s -> %ld in %.3f s\n", url.c_str(), static_cast<long>(result),
                 took.count());
     return {result, took.count()};
+}
+
+Verdict Probe(const std::string& url) {
+    Win32Internet internet;
+    return Probe(internet, url);
 }
 
 // The server accepts on its own thread; give it a moment to count a connection.
@@ -52,15 +59,45 @@ TEST(WinInetProbe, RefusedPortIsUnreachable) {
     EXPECT_LT(verdict.seconds, 30.0);
 }
 
-// A benchmark rather than a test: WinINet under Wine waits for the system's own connect
-// timeout (over two minutes here), so it runs only on request:
-//   wine-run ... win32_backend_test.exe --gtest_also_run_disabled_tests --gtest_filter='*Backlog*'
-TEST(WinInetProbe, DISABLED_FullBacklogEndsWithinItsTimeout) {
+// WinINet under Wine waits minutes for a host that drops connection attempts (the system's own
+// connect timeout); the check gives up at its budget and leaves the attempt to finish alone.
+TEST(WinInetProbe, FullBacklogIsUnreachableWithinTheBudget) {
     test::FullBacklogServer server;
-    const Verdict verdict = Probe(Url("http", server.Port()));
-    // A pending connect may be taken for reachable or time out; either way the call returns.
-    std::printf("[ probe    ] full backlog verdict: %s\n", verdict.result ? "reachable" : "unreachable");
-    EXPECT_LT(verdict.seconds, 300.0);
+    Win32Internet internet(kTestBudget);
+    const Verdict verdict = Probe(internet, Url("http", server.Port()));
+    EXPECT_EQ(verdict.result, 0);
+    EXPECT_LT(verdict.seconds, 10.0);
+    EXPECT_EQ(internet.PendingChecks(), 1) << "the abandoned check still runs";
+}
+
+// Checks given up on count against a limit; at the limit a check answers 0 without probing, so a
+// dead network cannot pile up threads. A finished check leaves nothing behind.
+TEST(WinInetProbe, AbandonedChecksAreLimited) {
+    test::FullBacklogServer blackhole;
+    test::AcceptingServer listener;
+    Win32Internet internet(kTestBudget);
+    const struct Step {
+        const char* what;
+        int port;
+        bool reachable;
+        int pendingAfter;
+    } steps[] = {
+        {"reachable, finished in time", listener.Port(), true, 0},
+        {"first blackhole, abandoned", blackhole.Port(), false, 1},
+        {"second blackhole, abandoned", blackhole.Port(), false, 2},
+        {"reachable, but the limit is reached", listener.Port(), false, 2},
+    };
+    for (const Step& step : steps) {
+        const int acceptedBefore = listener.Accepted();
+        const Verdict verdict = Probe(internet, Url("http", step.port));
+        EXPECT_EQ(verdict.result != 0, step.reachable) << step.what;
+        EXPECT_LT(verdict.seconds, 10.0) << step.what;
+        EXPECT_EQ(internet.PendingChecks(), step.pendingAfter) << step.what;
+        if (step.port == listener.Port() && !step.reachable) {
+            Sleep(200);
+            EXPECT_EQ(listener.Accepted(), acceptedBefore) << step.what << ": the check must not connect";
+        }
+    }
 }
 
 TEST(WinInetProbe, HttpsUrlToPlainListenerChecksOnlyTheConnection) {
