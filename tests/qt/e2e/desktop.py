@@ -7,6 +7,7 @@ SIGKILL from the kernel when its parent goes (PR_SET_PDEATHSIG), and stop() ends
 import ctypes
 import os
 import re
+import select
 import signal
 import socket
 import subprocess
@@ -71,24 +72,31 @@ class Desktop:
 
     def _start_x(self):
         width, height = self.size
-        number = None
-        # The first free display from a high number up; another server may take one meanwhile.
-        for candidate in range(90, 190):
-            if os.path.exists(f"/tmp/.X{candidate}-lock") or os.path.exists(f"/tmp/.X11-unix/X{candidate}"):
-                continue
-            server = self._spawn("Xvfb", ["Xvfb", f":{candidate}", "-screen", "0", f"{width}x{height}x24",
-                                          "-nolisten", "tcp", "-noreset"], env=os.environ.copy())
-            try:
-                wait_for(lambda: os.path.exists(f"/tmp/.X11-unix/X{candidate}") or server.poll() is not None,
-                         20, what="Xvfb")
-            except AssertionError:
-                raise
-            if server.poll() is None:
-                number = candidate
-                break
-            self.processes.remove(("Xvfb", server))
-        if number is None:
-            raise AssertionError("no free display number for Xvfb")
+        # Xvfb takes the first display whose lock it wins and reports the number when it accepts
+        # connections. Choosing the number here instead races with scenarios running in parallel:
+        # their network namespaces hide each other's abstract sockets but not /tmp/.X11-unix, so a
+        # client could reach another scenario's server.
+        ready, report = os.pipe()
+        try:
+            server = self._spawn("Xvfb", ["Xvfb", "-displayfd", str(report), "-screen", "0",
+                                          f"{width}x{height}x24", "-nolisten", "tcp", "-noreset"],
+                                 pass_fds=(report,), env=os.environ.copy())
+            os.close(report)
+            report = None
+            answer = b""
+            deadline = time.monotonic() + 20
+            while not answer.endswith(b"\n"):
+                if not select.select([ready], [], [], max(0.0, deadline - time.monotonic()))[0]:
+                    raise AssertionError("timed out after 20 s waiting for Xvfb")
+                chunk = os.read(ready, 16)
+                if not chunk:
+                    raise AssertionError(f"Xvfb did not start (status {server.wait(timeout=5)})")
+                answer += chunk
+            number = int(answer)
+        finally:
+            os.close(ready)
+            if report is not None:
+                os.close(report)
         self.env = dict(os.environ)
         self.env.update({
             "DISPLAY": f":{number}",
