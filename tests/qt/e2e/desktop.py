@@ -56,11 +56,7 @@ class Desktop:
                 self._spawn("openbox", ["openbox", "--sm-disable"])
                 wait_for(lambda: self._root_property("_NET_SUPPORTING_WM_CHECK"), 15, what="the window manager")
             if self.tray:
-                self._spawn("trayer", ["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
-                                       "--height", "32", "--SetDockType", "true", "--transparent", "false",
-                                       "--tint", "0x000000"])
-                wait_for(self.tray_panel, 15, what="the tray host's panel")
-                time.sleep(0.5)
+                self.start_tray()
         except BaseException:
             self.stop()
             raise
@@ -120,6 +116,22 @@ class Desktop:
         log.close()
         self.processes.append((name, process))
         return process
+
+    def start_tray(self):
+        starts = sum(1 for name, _ in self.processes if name.startswith("trayer"))
+        self._spawn(f"trayer-{starts + 1}" if starts else "trayer",
+                    ["trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "32",
+                     "--SetDockType", "true", "--transparent", "false", "--tint", "0x000000"])
+        wait_for(self.tray_panel, 15, what="the tray host's panel")
+        time.sleep(0.5)
+
+    def kill_tray(self):
+        """Ends the tray host the way a crash does, without a word to the icons docked in it."""
+        for name, process in self.processes:
+            if name.startswith("trayer") and process.poll() is None:
+                os.killpg(process.pid, signal.SIGKILL)
+                process.wait(timeout=5)
+        wait_for(lambda: not self.tray_panel(), 10, what="the tray host's panel to go")
 
     def start_program(self, program):
         return self._spawn("vedodud", [program])
@@ -211,6 +223,10 @@ class Desktop:
         return [w for w in self.visible_windows(name)
                 if "Override Redirect State: yes" in self.run("xwininfo", "-id", str(w))
                 and "TOOLTIP" not in self.window_type(w)]
+
+    def tooltips(self, window_class="vedodud"):
+        out = self.run("xdotool", "search", "--onlyvisible", "--class", window_class, check=False)
+        return [w for w in out.split() if "TOOLTIP" in self.window_type(w)]
 
     def dialogs(self, name):
         return [w for w in self.visible_windows(name) if "DIALOG" in self.window_type(w)]
