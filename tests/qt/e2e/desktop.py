@@ -164,7 +164,17 @@ class Desktop:
 
     def tree(self):
         """Every window: (id, name, depth, absolute x, y, width, height, ancestors' names)."""
-        out = self.run("xwininfo", "-root", "-tree")
+        # A window that goes while xwininfo walks the tree fails the walk; the next one is whole.
+        for _ in range(5):
+            result = subprocess.run(["xwininfo", "-root", "-tree"], env=self.env, capture_output=True,
+                                    text=True, timeout=30)
+            window_went = "Bad Window" in result.stderr or "Bad Drawable" in result.stderr
+            if result.returncode == 0 or not window_went:
+                break
+            time.sleep(0.05)
+        if result.returncode != 0:
+            raise AssertionError(f"xwininfo failed: {result.stderr.strip()}")
+        out = result.stdout
         windows, stack = [], []
         pattern = re.compile(r'^(\s*)(0x[0-9a-f]+) (?:"(.*?)"|\(has no name\)).*?\s(\d+)x(\d+)[+-]-?\d+[+-]-?\d+'
                              r'\s+\+?(-?\d+)\+?(-?\d+)\s*$')
