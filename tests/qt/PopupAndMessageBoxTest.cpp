@@ -1,7 +1,9 @@
 // The tray menu popped up from the layout, and the modal message box.
 #include <QAbstractButton>
+#include <QApplication>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProxyStyle>
 
 #include "BackendFixture.h"
 
@@ -90,6 +92,31 @@ TEST_F(BackendTest, MessageBoxHasTheApplicationTitleThePromptAndOneOkButton) {
     forms.MsgBox(u"You're Website has gone offline!", 0);
     EXPECT_TRUE(looked);
     EXPECT_FALSE(Form().isVisible());
+}
+
+// A style that puts icons on dialog buttons, as some desktops' styles do.
+class IconButtonStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_DialogButtonBox_ButtonsHaveIcons) return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+TEST_F(BackendTest, MessageBoxOkButtonIsPlainWhateverTheStyle) {
+    Create();
+    QStyle* previous = QApplication::style();
+    const QString previousName = previous->objectName();
+    QApplication::setStyle(new IconButtonStyle);
+    bool plain = false;
+    WhenModalOpens([&](QMessageBox& box) {
+        plain = box.button(QMessageBox::Ok)->icon().isNull();
+        box.button(QMessageBox::Ok)->click();
+    });
+    forms.MsgBox(u"You're Website has gone offline!", 0);
+    QApplication::setStyle(previousName);
+    EXPECT_TRUE(plain);
 }
 
 TEST_F(BackendTest, TimerKeepsTickingWhileTheMessageBoxIsOpen) {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSystemTrayIcon>
 #include <cstdio>
 #include <exception>
@@ -68,6 +69,8 @@ void QtFormsToolkit::MsgBox(const WString& prompt, int buttons) {
     box.setText(ToQString(prompt));
     box.setIcon(QMessageBox::NoIcon);
     box.setStandardButtons(QMessageBox::Ok);
+    // Some styles decorate standard buttons with an icon; the alert is plain text and OK.
+    box.button(QMessageBox::Ok)->setIcon(QIcon());
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }
