@@ -1,6 +1,8 @@
 // Starts a program and reports how long after exec its tray icon was docked: the moment a window
 // carrying the program's _NET_WM_PID has been reparented away from the root into the tray.
-// usage: dock_timer <timeout ms> <program> [args...]
+// With --any, the first such window of any process that was not docked before the exec: under Wine
+// the icon's window belongs to explorer.exe, not to the program started.
+// usage: dock_timer [--any] <timeout ms> <program> [args...]
 // Prints "<milliseconds> <pid>" (or "timeout <pid>") and leaves the program running.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -11,6 +13,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <set>
+#include <string_view>
 #include <thread>
 
 namespace {
@@ -30,15 +34,30 @@ long PidOf(Display* display, Window window, Atom pidAtom) {
     return pid;
 }
 
-// Whether a window of `pid` sits below some other client's window (depth > 1 from the root).
-bool Docked(Display* display, Window window, Atom pidAtom, long pid, int depth) {
+// Which docked windows count: those of one process, or (pid 0) any not in `before`.
+struct Wanted {
+    long pid;
+    const std::set<Window>* before;
+    bool Matches(Window window, long ownerPid) const {
+        return pid != 0 ? ownerPid == pid : ownerPid != -1 && before->count(window) == 0;
+    }
+};
+
+// Whether a wanted window sits below some other client's window (depth > 1 from the root). Every
+// docked window seen is added to `seen`, if given.
+bool Docked(Display* display, Window window, Atom pidAtom, const Wanted& wanted, int depth,
+            std::set<Window>* seen = nullptr) {
     Window root, parent, *children = nullptr;
     unsigned int count = 0;
     if (!XQueryTree(display, window, &root, &parent, &children, &count)) return false;
     bool found = false;
     for (unsigned int i = 0; i < count && !found; ++i) {
-        found = (depth >= 1 && PidOf(display, children[i], pidAtom) == pid) ||
-                Docked(display, children[i], pidAtom, pid, depth + 1);
+        if (depth >= 1) {
+            const long owner = PidOf(display, children[i], pidAtom);
+            if (seen && owner != -1) seen->insert(children[i]);
+            found = wanted.Matches(children[i], owner);
+        }
+        found = found || Docked(display, children[i], pidAtom, wanted, depth + 1, seen);
     }
     if (children) XFree(children);
     return found;
@@ -51,8 +70,13 @@ int IgnoreErrors(Display*, XErrorEvent*) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const bool any = argc > 1 && std::string_view(argv[1]) == "--any";
+    if (any) {
+        --argc;
+        ++argv;
+    }
     if (argc < 3) {
-        std::fprintf(stderr, "usage: dock_timer <timeout ms> <program> [args...]\n");
+        std::fprintf(stderr, "usage: dock_timer [--any] <timeout ms> <program> [args...]\n");
         return 2;
     }
     const auto timeout = std::chrono::milliseconds(std::atoi(argv[1]));
@@ -63,6 +87,8 @@ int main(int argc, char** argv) {
     }
     XSetErrorHandler(IgnoreErrors);
     const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
+    std::set<Window> before;
+    if (any) Docked(display, DefaultRootWindow(display), pidAtom, {-2, &before}, 0, &before);
 
     const auto start = std::chrono::steady_clock::now();
     const pid_t child = fork();
@@ -75,7 +101,7 @@ int main(int argc, char** argv) {
         _exit(127);
     }
     while (std::chrono::steady_clock::now() - start < timeout) {
-        if (Docked(display, DefaultRootWindow(display), pidAtom, child, 0)) {
+        if (Docked(display, DefaultRootWindow(display), pidAtom, {any ? 0 : child, &before}, 0)) {
             const double ms =
                 std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
             std::printf("%.1f %d\n", ms, child);
