@@ -9,25 +9,25 @@ FaultStage::FaultStage() {
 std::optional<std::string> FaultStage::Stage(Fault fault) {
     const auto port = [&] { return std::to_string(v4_.port()); };
     const bool lookups = resolver_ && resolver_->valid();
+    // The faults a listening server on 127.0.0.1 plays itself.
+    const auto served = [&](ServerFault behaviour) -> std::optional<std::string> {
+        if (!v4_.Switch(behaviour)) return std::nullopt;
+        return v4_.Url();
+    };
     switch (fault) {
         case Fault::Up:
-            if (!v4_.Switch(ServerFault::None)) return std::nullopt;
-            return v4_.Url();
+            return served(ServerFault::None);
         case Fault::Ipv6Up:
             if (!v6_.valid()) return std::nullopt;
             return v6_.Url();
         case Fault::Refused:
-            if (!v4_.Switch(ServerFault::Refused)) return std::nullopt;
-            return v4_.Url();
+            return served(ServerFault::Refused);
         case Fault::Blackhole:
-            if (!v4_.Switch(ServerFault::Blackhole)) return std::nullopt;
-            return v4_.Url();
+            return served(ServerFault::Blackhole);
         case Fault::Reset:
-            if (!v4_.Switch(ServerFault::Reset)) return std::nullopt;
-            return v4_.Url();
+            return served(ServerFault::Reset);
         case Fault::Silent:
-            if (!v4_.Switch(ServerFault::Silent)) return std::nullopt;
-            return v4_.Url();
+            return served(ServerFault::Silent);
         case Fault::NamedUp:
             if (!lookups || !v4_.Switch(ServerFault::None)) return std::nullopt;
             return "http://" + std::string(kLoopbackName) + ":" + port() + "/";

@@ -41,20 +41,18 @@ void Win32FormWindow::RegisterClasses(HINSTANCE instance) {
     if (!RegisterClassExA(&form) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         Fail("Can't register the form class");
 
-    WNDCLASSEXW shape{};
-    shape.cbSize = sizeof shape;
-    shape.lpfnWndProc = &ShapeProcedure;
-    shape.hInstance = instance;
-    shape.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    shape.lpszClassName = kShapeClass;
-    if (!RegisterClassExW(&shape) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        Fail("Can't register the shape class");
-
-    WNDCLASSEXW picture = shape;
-    picture.lpfnWndProc = &PictureProcedure;
-    picture.lpszClassName = kPictureClass;
-    if (!RegisterClassExW(&picture) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        Fail("Can't register the picture class");
+    // The light and the logo are plain painted children that differ only in their procedure.
+    const auto registerChild = [instance](WNDPROC procedure, LPCWSTR name, const char* failure) {
+        WNDCLASSEXW child{};
+        child.cbSize = sizeof child;
+        child.lpfnWndProc = procedure;
+        child.hInstance = instance;
+        child.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        child.lpszClassName = name;
+        if (!RegisterClassExW(&child) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) Fail(failure);
+    };
+    registerChild(&ShapeProcedure, kShapeClass, "Can't register the shape class");
+    registerChild(&PictureProcedure, kPictureClass, "Can't register the picture class");
 }
 
 Win32FormWindow::Win32FormWindow(Win32Forms& toolkit, const FormLayout& layout, FormEvents& events)
