@@ -17,6 +17,7 @@
 #include "platform/qt/QtFormsToolkit.h"
 #include "platform/qt/QtShell.h"
 #include "platform/qt/QtWindowManager.h"
+#include "platform/qt/TrayHost.h"
 #include "platform/qt/WindowTable.h"
 #include "ui/Form1Layout.h"
 
@@ -43,6 +44,15 @@ struct RecordingEvents : FormEvents {
     int Count(const std::string& entry) const {
         return static_cast<int>(std::count(log.begin(), log.end(), entry));
     }
+};
+
+// A notification area the test switches on and off, of either kind.
+struct FakeTrayHost : TrayHost {
+    bool available = true;
+    bool showsExportedMenus = false;
+
+    bool Available() override { return available; }
+    bool ShowsExportedMenus() override { return showsExportedMenus; }
 };
 
 class BackendTest : public ::testing::Test {
@@ -73,12 +83,12 @@ protected:
         return layout;
     }
 
-    bool trayAvailable = true;
+    FakeTrayHost trayHost;
     WindowTable table;
     IconvCodePage codePage{"UTF-8"};
-    QtFormsToolkit forms{table, {[this] { return trayAvailable; }, false}};
+    QtFormsToolkit forms{table, {[this] { return trayHost.available; }, false}};
     QtWindowManager windows{table};
-    QtShell shell{table, codePage};
+    QtShell shell{table, codePage, trayHost};
     RecordingEvents events;
     std::unique_ptr<QtFormWindow> window;
 };

@@ -173,7 +173,7 @@ TEST_F(BackendTest, RealTimerIntervalIsTheLayouts) {
 }
 
 TEST_F(BackendTest, WithoutANotificationAreaTheWindowShowsAtStartAndMinimizesInsteadOfHiding) {
-    trayAvailable = false;
+    trayHost.available = false;
     QtFormWindow& form = Create();
     const Qt::WindowFlags flags = Form().windowFlags();
     EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Window);
@@ -189,6 +189,20 @@ TEST_F(BackendTest, WithoutANotificationAreaTheWindowShowsAtStartAndMinimizesIns
     });
     EXPECT_EQ(forms.Run(), 0);
     EXPECT_TRUE(shownWhileRunning);
+}
+
+TEST_F(BackendTest, OnceATrayArrivesTheWindowHidesInItAsTheToolWindowItIsMeantToBe) {
+    trayHost.available = false;
+    QtFormWindow& form = Create();
+    form.SetVisible(true);
+    trayHost.available = true;
+    form.SetVisible(false);
+    EXPECT_FALSE(Form().isVisible());
+    const Qt::WindowFlags flags = Form().windowFlags();
+    EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
+    EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
+    form.SetVisible(true);
+    EXPECT_TRUE(form.Visible());
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 // Icon records to tray icons: each flag does exactly its part, and mouse activity reaches the window.
+#include <QMenu>
 #include <cstring>
 
 #include "BackendFixture.h"
@@ -26,8 +27,10 @@ protected:
         Create();
         hWnd = window->hWnd();
         icon = window->IconHandle();
+        // Pops up the window's menu on a right-button release, as the tray module does.
         const Long recorder = windows.AddressOf([this](Long, Long msg, Long wParam, Long lParam) {
             if (msg == kCallback) received.push_back({wParam, lParam});
+            if (msg == kCallback && lParam == 0x205 && popUpOnRightClick) window->PopupMenu(MenuId::mnuTray);
             return 0;
         });
         windows.SetWindowLongA(hWnd, GWL_WNDPROC, recorder);
@@ -38,7 +41,15 @@ protected:
         Settle();
     }
 
+    std::vector<std::string> Items(QMenu& menu) {
+        std::vector<std::string> items;
+        for (QAction* action : menu.actions())
+            items.push_back(action->isSeparator() ? "-" : action->text().toStdString());
+        return items;
+    }
+
     Long hWnd = 0, icon = 0;
+    bool popUpOnRightClick = false;
     std::vector<std::pair<Long, Long>> received;  // wParam, lParam
 };
 
@@ -126,6 +137,67 @@ TEST_F(TrayIconTest, AnIconDeletedByItsOwnClickGetsNoMoreMessages) {
     Activate(shell.TrayIcon(hWnd, 0), QSystemTrayIcon::Context);
     EXPECT_EQ(received, (std::vector<std::pair<Long, Long>>{{0, 0x204}}));
     EXPECT_EQ(shell.IconCount(), 0u);
+}
+
+TEST_F(TrayIconTest, WithoutATrayTheIconWaitsAndAppearsWithItsTipWhenOneArrives) {
+    trayHost.available = false;
+    ASSERT_EQ(Notify(NIM_ADD, Record(hWnd, 0, NIF_MESSAGE | NIF_ICON, icon)), 1);
+    EXPECT_EQ(Notify(NIM_MODIFY, Record(hWnd, 0, NIF_TIP, 0, "Shoutcast/Dezorav Ovozeri")), 1);
+    EXPECT_EQ(shell.TrayIcon(hWnd, 0), nullptr);
+    ASSERT_EQ(Notify(NIM_ADD, Record(hWnd, 1, NIF_ICON, icon)), 1);
+    EXPECT_EQ(Notify(NIM_DELETE, Record(hWnd, 1, 0, 0)), 1);  // gone before any tray came
+
+    trayHost.available = true;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shell.TrayIcon(hWnd, 0) != nullptr; }, 5000));
+    QSystemTrayIcon* trayIcon = shell.TrayIcon(hWnd, 0);
+    EXPECT_TRUE(trayIcon->isVisible());
+    EXPECT_EQ(trayIcon->toolTip(), "Shoutcast/Dezorav Ovozeri");
+    EXPECT_FALSE(trayIcon->icon().isNull());
+    EXPECT_EQ(shell.IconCount(), 1u);
+    Activate(trayIcon, QSystemTrayIcon::Context);
+    EXPECT_EQ(received, (std::vector<std::pair<Long, Long>>{{0, 0x204}, {0, 0x205}}));
+}
+
+TEST_F(TrayIconTest, AHostThatShowsMenusGetsTheMenuTheWindowPopsUpAndTheChoiceLater) {
+    trayHost.showsExportedMenus = true;
+    popUpOnRightClick = true;
+    Notify(NIM_ADD, Record(hWnd, 0, NIF_MESSAGE | NIF_ICON, icon));
+    QMenu* menu = shell.HostMenu(hWnd, 0);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(shell.TrayIcon(hWnd, 0)->contextMenu(), menu);
+    Settle();  // filled at once, for hosts that read it before any click
+    EXPECT_EQ(Items(*menu), (std::vector<std::string>{"&Do Stuff...", "-", "&Close"}));
+    const QList<QAction*> known = menu->actions();
+
+    received.clear();
+    emit menu->aboutToShow();  // the host is about to show it: a right-click as the window knows it
+    EXPECT_EQ(received, (std::vector<std::pair<Long, Long>>{{0, 0x204}, {0, 0x205}}));
+    EXPECT_EQ(menu->actions(), known);  // the same entries, so ids the host holds stay valid
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);  // nothing popped up on the screen
+    EXPECT_TRUE(events.log.empty());
+
+    events.onMenuClick = [&](MenuId) { window->Unload(); };
+    known.back()->trigger();  // chosen in the host's menu, after the popup call has returned
+    EXPECT_EQ(events.log, (std::vector<std::string>{"menu:Close"}));
+    known.front()->trigger();  // a late choice for a window that is gone is dropped
+    EXPECT_EQ(events.log, (std::vector<std::string>{"menu:Close"}));
+    EXPECT_EQ(shell.IconCount(), 0u);
+}
+
+TEST_F(TrayIconTest, AMenuPoppedUpWithoutTheHostAskingOpensOnTheScreen) {
+    trayHost.showsExportedMenus = true;
+    Notify(NIM_ADD, Record(hWnd, 0, NIF_MESSAGE | NIF_ICON, icon));
+    Settle();
+    QString popped;
+    QTimer::singleShot(50, [&] {
+        if (auto* open = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            popped = open->objectName();
+            open->close();
+        }
+    });
+    window->PopupMenu(MenuId::mnuTray);  // what a host calling ContextMenu leads to
+    EXPECT_EQ(popped, "mnuTray");
+    EXPECT_TRUE(shell.HostMenu(hWnd, 0)->actions().isEmpty());  // the host's stays unfilled
 }
 
 TEST_F(TrayIconTest, UnloadingTheWindowLeavesNoIconBehind) {

@@ -171,6 +171,41 @@ std::vector<QWidget*> TabOrder(const FormState& state) {
     return widgets;
 }
 
+std::map<QAction*, MenuId> AddItems(QMenu& menu, const MenuLayout& layout) {
+    menu.setObjectName(ToQString(layout.name));
+    menu.setTitle(ToQString(layout.caption));
+    std::map<QAction*, MenuId> items;
+    for (const auto& item : layout.items) {
+        if (item.caption == u"-") {
+            menu.addSeparator();
+        } else {
+            QAction* action = menu.addAction(ToQString(item.caption));
+            action->setObjectName(ToQString(item.name));
+            items[action] = item.id;
+        }
+    }
+    return items;
+}
+
+// The host shows this menu and reports the choice over its own channel, after PopupMenu has
+// returned: the chosen item's click arrives then.
+void FillHostMenu(QMenu& menu, const MenuLayout& layout, const std::shared_ptr<FormState>& state) {
+    static constexpr char kFilledFor[] = "vedodudWindow";
+    // The same menu again: its items stay, so that those the host already knows remain valid.
+    if (menu.objectName() == ToQString(layout.name) && menu.property(kFilledFor).toLongLong() == state->hWnd)
+        return;
+    menu.clear();
+    menu.setProperty(kFilledFor, static_cast<qlonglong>(state->hWnd));
+    const std::weak_ptr<FormState> weak = state;
+    for (const auto& [action, id] : AddItems(menu, layout)) {
+        QObject::connect(action, &QAction::triggered, action, [weak, item = id] {
+            const auto state = weak.lock();
+            if (state && state->life == FormState::Life::Loaded)
+                state->toolkit.Deliver([&] { state->events.MenuClick(item); });
+        });
+    }
+}
+
 }  // namespace
 
 std::shared_ptr<FormState> BuildForm(QtFormsToolkit& toolkit, WindowTable& table, const FormLayout& layout,
@@ -279,6 +314,10 @@ void QtFormWindow::SetVisible(bool visible) {
     if (visible) {
         ShowForm(*state_);
     } else if (state_->toolkit.TrayAvailable()) {
+        // A tray may have come since the window was built without one: from now on the window is
+        // the tool window it is meant to be, kept in the tray rather than on the taskbar.
+        const Qt::WindowFlags flags = FormFlags(state_->layout.border, true);
+        if (form.windowFlags() != flags) form.setWindowFlags(flags);
         form.hide();
     } else if (form.isVisible()) {
         form.showMinimized();  // nowhere to hide: keep it reachable from the taskbar
@@ -311,19 +350,12 @@ void QtFormWindow::PopupMenu(MenuId menuId) {
         if (menu.id == menuId) layout = &menu;
     if (!layout) throw RuntimeError("Invalid menu");
 
-    QMenu menu;
-    menu.setObjectName(ToQString(layout->name));
-    menu.setTitle(ToQString(layout->caption));
-    std::map<QAction*, MenuId> items;
-    for (const auto& item : layout->items) {
-        if (item.caption == u"-") {
-            menu.addSeparator();
-        } else {
-            QAction* action = menu.addAction(ToQString(item.caption));
-            action->setObjectName(ToQString(item.name));
-            items[action] = item.id;
-        }
+    if (QMenu* hostMenu = state->table.HostMenu(state->hWnd)) {
+        FillHostMenu(*hostMenu, *layout, state);
+        return;
     }
+    QMenu menu;
+    const std::map<QAction*, MenuId> items = AddItems(menu, *layout);
     QAction* chosen = menu.exec(QCursor::pos());
     if (!chosen || !items.contains(chosen) || state->life != FormState::Life::Loaded) return;
     const MenuId item = items.at(chosen);

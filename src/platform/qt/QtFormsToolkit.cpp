@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSystemTrayIcon>
 #include <cstdio>
 #include <exception>
 
@@ -19,12 +18,13 @@ constexpr int kFailureStatus = 1;
 constexpr int kButtonsOkOnly = 0;
 }  // namespace
 
-QtFormsToolkit::QtFormsToolkit(WindowTable& table) : QtFormsToolkit(table, Options{}) {}
+QtFormsToolkit::QtFormsToolkit(WindowTable& table, TrayHost& host)
+    : QtFormsToolkit(table, Options{[&host] { return host.Available(); }}) {}
 
 QtFormsToolkit::QtFormsToolkit(WindowTable& table, Options options)
     : table_(table), options_(std::move(options)) {
-    if (!options_.trayAvailable)
-        options_.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    // Nothing to ask: as on a desktop without a notification area, windows stay reachable.
+    if (!options_.trayAvailable) options_.trayAvailable = [] { return false; };
     table_.SetErrorSink([this](const std::string& message) { ReportFatalError(message); });
 }
 

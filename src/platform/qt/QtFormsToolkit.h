@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/FormsToolkit.h"
+#include "platform/qt/TrayHost.h"
 #include "platform/qt/WindowTable.h"
 
 namespace vedodud::qt {
@@ -23,7 +24,7 @@ public:
     };
 
     // A QApplication must exist for as long as the toolkit does.
-    explicit QtFormsToolkit(WindowTable& table);
+    QtFormsToolkit(WindowTable& table, TrayHost& host);
     QtFormsToolkit(WindowTable& table, Options options);
     ~QtFormsToolkit() override;
 

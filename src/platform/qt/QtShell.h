@@ -1,7 +1,11 @@
 // The notification area on Qt: one QSystemTrayIcon per (window, id), driven by icon records.
 #pragma once
 
+#include <QIcon>
+#include <QMenu>
+#include <QString>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <map>
 #include <memory>
 #include <utility>
@@ -9,6 +13,7 @@
 
 #include "platform/CodePage.h"
 #include "platform/Shell.h"
+#include "platform/qt/TrayHost.h"
 #include "platform/qt/WindowTable.h"
 
 namespace vedodud::qt {
@@ -20,21 +25,30 @@ std::vector<Long> MouseMessagesFor(QSystemTrayIcon::ActivationReason reason);
 
 class QtShell final : public Shell {
 public:
-    QtShell(WindowTable& table, CodePage& codePage);
+    QtShell(WindowTable& table, CodePage& codePage, TrayHost& host);
     ~QtShell() override;
 
     Long Shell_NotifyIconA(Long dwMessage, NotifyIconDataA& lpData) override;
 
-    // For tests: the icon shown for (hWnd, uID), or nullptr.
+    // For tests: the icon shown for (hWnd, uID), or nullptr (also while it waits for a host).
     QSystemTrayIcon* TrayIcon(Long hWnd, Long uID) const;
+    // For tests: the menu handed to a host that shows menus itself, or nullptr.
+    QMenu* HostMenu(Long hWnd, Long uID) const;
     std::size_t IconCount() const { return icons_.size(); }
 
 private:
     struct Record;
+    // Later: the icon or its menu may be the one whose activation led to its deletion.
+    static void DeleteLater(QObject* object);
+    template <class T>
+    using DeletedLater = std::unique_ptr<T, void (*)(QObject*)>;
     struct Icon {
-        std::unique_ptr<QSystemTrayIcon, void (*)(QSystemTrayIcon*)> trayIcon;
+        DeletedLater<QSystemTrayIcon> trayIcon{nullptr, &DeleteLater};  // none while there is no tray
+        DeletedLater<QMenu> hostMenu{nullptr, &DeleteLater};            // for a host that shows menus itself
         Long callbackMessage = 0;
         bool notifies = false;  // a callback message was given
+        QIcon image;
+        QString tip;
     };
     using Key = std::pair<Long, Long>;
 
@@ -42,12 +56,18 @@ private:
     Long Modify(const Record& record);
     Long Delete(const Record& record);
     void Apply(Icon& icon, const Record& record);
+    void Show(Key key, Icon& icon);
+    void ShowWaitingIcons();
     void Activated(Key key, QSystemTrayIcon::ActivationReason reason);
+    void HostOpensMenu(Key key);
+    void SendMouseMessages(Key key, QSystemTrayIcon::ActivationReason reason);
     void DropIconsOf(Long hWnd);
 
     WindowTable& table_;
     CodePage& codePage_;
+    TrayHost& host_;
     std::map<Key, Icon> icons_;
+    QTimer hostWatch_;
     std::shared_ptr<bool> alive_;
 };
 

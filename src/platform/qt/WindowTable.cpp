@@ -98,6 +98,19 @@ void WindowTable::Later(std::function<void()> work) {
     QMetaObject::invokeMethod(context_.get(), std::move(work), Qt::QueuedConnection);
 }
 
+void WindowTable::SetHostMenu(Long hWnd, QMenu* menu) {
+    if (menu) {
+        hostMenus_[hWnd] = menu;
+    } else {
+        hostMenus_.erase(hWnd);
+    }
+}
+
+QMenu* WindowTable::HostMenu(Long hWnd) const {
+    const auto found = hostMenus_.find(hWnd);
+    return found == hostMenus_.end() ? nullptr : found->second.data();
+}
+
 Long WindowTable::AddIcon(const QIcon& icon) {
     const Long handle = nextIcon_;
     nextIcon_ += kIconStep;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QMenu>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
@@ -56,6 +57,11 @@ public:
     // Runs `work` from the event loop, later; dropped if this table is gone by then.
     void Later(std::function<void()> work);
 
+    // While a tray host that shows menus itself asks for an icon's menu, a popup menu of the
+    // icon's window fills `menu` for the host instead of opening on the screen. nullptr ends it.
+    void SetHostMenu(Long hWnd, QMenu* menu);
+    QMenu* HostMenu(Long hWnd) const;
+
     Long AddIcon(const QIcon& icon);
     QIcon Icon(Long handle) const;  // a null icon for an unknown handle
 
@@ -68,6 +74,7 @@ private:
     std::map<Long, std::shared_ptr<WindowProcedure>> procedures_;
     std::map<Long, Window> windows_;
     std::map<Long, QIcon> icons_;
+    std::map<Long, QPointer<QMenu>> hostMenus_;
     std::vector<RemovalListener> removalListeners_;
     ErrorSink errorSink_;
     Long nextProcedure_ = 0x00401000;

@@ -7,6 +7,7 @@
 #include "platform/qt/QtFormsToolkit.h"
 #include "platform/qt/QtShell.h"
 #include "platform/qt/QtWindowManager.h"
+#include "platform/qt/TrayHost.h"
 #include "platform/qt/WindowTable.h"
 
 int main(int argc, char** argv) {
@@ -14,9 +15,10 @@ int main(int argc, char** argv) {
 
     vedodud::qt::WindowTable table;
     vedodud::qt::IconvCodePage codePage;
-    vedodud::qt::QtFormsToolkit forms(table);
+    vedodud::qt::DesktopTrayHost trayHost;
+    vedodud::qt::QtFormsToolkit forms(table, trayHost);
     vedodud::qt::QtWindowManager windows(table);
-    vedodud::qt::QtShell shell(table, codePage);
+    vedodud::qt::QtShell shell(table, codePage, trayHost);
     vedodud::CurlInternet internet;
 
     vedodud::Platform platform{forms, windows, shell, internet, codePage};
