@@ -1,5 +1,6 @@
 #include "platform/qt/FormWidgets.h"
 
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QPainter>
 
@@ -15,6 +16,11 @@ void FormWidget::closeEvent(QCloseEvent* event) {
     if (onCloseRequested_) onCloseRequested_();
 }
 
+QAccessibleInterface* FormAccessible(const QString&, QObject* object) {
+    auto* form = dynamic_cast<FormWidget*>(object);
+    return form ? new QAccessibleWidget(form, QAccessible::Window) : nullptr;
+}
+
 ShapeWidget::ShapeWidget(QWidget* parent, Colour fill, Colour border, Colour onlineColour)
     : QWidget(parent), fill_(fill), border_(border), onlineColour_(onlineColour) {
     ToQColor(fill);  // an invalid colour fails here, at creation, not later while painting
@@ -25,6 +31,8 @@ ShapeWidget::ShapeWidget(QWidget* parent, Colour fill, Colour border, Colour onl
 void ShapeWidget::SetFill(Colour colour) {
     ToQColor(colour);
     fill_ = colour;
+    // Qt announces a new description to screen readers, and only a new one: a reader hears the site
+    // go down or come back, not every probe.
     setAccessibleDescription(colour == onlineColour_ ? QStringLiteral("online") : QStringLiteral("offline"));
     update();
 }

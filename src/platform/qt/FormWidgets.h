@@ -1,6 +1,7 @@
 // The Qt widgets that have no ready-made counterpart: the form itself and the shape.
 #pragma once
 
+#include <QAccessibleInterface>
 #include <QWidget>
 #include <functional>
 
@@ -19,6 +20,9 @@ protected:
 private:
     std::function<void()> onCloseRequested_;
 };
+
+// What a screen reader is told about a form: a window with its caption, not a pane among others.
+QAccessibleInterface* FormAccessible(const QString& className, QObject* object);
 
 // A rectangle filled in its fill colour with a one-pixel outline. Colour alone tells nothing to a
 // screen reader, so its accessible description says which of the two states it shows.

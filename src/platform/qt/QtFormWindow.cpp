@@ -98,6 +98,7 @@ QWidget* BuildControl(const ControlLayout& control, QWidget& parent, const std::
             picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             picture->setFrameStyle(control.flat ? QFrame::NoFrame : (QFrame::Panel | QFrame::Sunken));
             picture->setFocusPolicy(Qt::StrongFocus);
+            picture->setAccessibleName(PictureName(control.picture));
             widget = picture;
             break;
         }
@@ -154,6 +155,27 @@ QTimer* BuildTimer(const ControlLayout& control, QWidget& form, const std::weak_
     });
     if (control.enabled && control.intervalMs > 0) timer->start();
     return timer;
+}
+
+// A screen reader names a text box by the label a sighted user reads with it: the one on the same
+// line that ends where the box begins. It becomes the box's buddy, which adds no access key.
+void LabelTextBoxes(const FormState& state) {
+    constexpr int kLargestGap = 240;  // twips between the label's end and the box
+    for (const auto& box : state.layout.controls) {
+        if (box.kind != ControlKind::TextBox) continue;
+        const int middle = box.top + box.height / 2;
+        const ControlLayout* nearest = nullptr;
+        for (const auto& label : state.layout.controls) {
+            const int gap = box.left - (label.left + label.width);
+            if (label.kind != ControlKind::Label || label.container != box.container ||
+                label.left >= box.left || middle < label.top || middle >= label.top + label.height ||
+                gap > kLargestGap)
+                continue;
+            if (!nearest || label.left + label.width > nearest->left + nearest->width) nearest = &label;
+        }
+        auto* label = nearest ? qobject_cast<QLabel*>(state.controls.at(nearest->id).data()) : nullptr;
+        if (label) label->setBuddy(state.controls.at(box.id));
+    }
 }
 
 std::vector<QWidget*> TabOrder(const FormState& state) {
@@ -238,6 +260,7 @@ std::shared_ptr<FormState> BuildForm(QtFormsToolkit& toolkit, WindowTable& table
             }
             state->controls[control.id] = BuildControl(control, *parent, weak);
         }
+        LabelTextBoxes(*state);
         const std::vector<QWidget*> order = TabOrder(*state);
         for (size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 

@@ -1,5 +1,6 @@
 #include "platform/qt/QtFormsToolkit.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -8,6 +9,7 @@
 
 #include "app/Identity.h"
 #include "platform/RuntimeError.h"
+#include "platform/qt/FormWidgets.h"
 #include "platform/qt/QtFormWindow.h"
 #include "platform/qt/Rendering.h"
 
@@ -42,6 +44,8 @@ void QtFormsToolkit::Start(const ProgramIdentity& identity) {
     QGuiApplication::setDesktopFileName(ToQString(identity.exeName).toLower());
     // The program lives on with every window hidden; it ends when its forms are unloaded.
     QApplication::setQuitOnLastWindowClosed(false);
+    static const bool accessibleForms = (QAccessible::installFactory(&FormAccessible), true);
+    (void)accessibleForms;
     started_ = true;
 }
 

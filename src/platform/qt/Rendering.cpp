@@ -1,6 +1,7 @@
 #include "platform/qt/Rendering.h"
 
 #include <QFile>
+#include <QGuiApplication>
 
 #include "platform/RuntimeError.h"
 
@@ -58,6 +59,19 @@ QIcon LoadIcon(ImageId image) {
     if (image == ImageId::None) return {};
     const QPixmap pixmap = LoadPicture(image);
     return QIcon(pixmap);
+}
+
+QString PictureName(ImageId image) {
+    const QString program = QGuiApplication::applicationDisplayName();
+    switch (image) {
+        case ImageId::AppIcon:
+            return program + QStringLiteral(" icon");
+        case ImageId::Logo:
+            return program + QStringLiteral(" logo");
+        case ImageId::None:
+            break;
+    }
+    return {};
 }
 
 QPixmap LoadPicture(ImageId image) {

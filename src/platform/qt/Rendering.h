@@ -24,5 +24,7 @@ QString ToQString(std::string_view text);
 // The images the program ships inside its executable.
 QIcon LoadIcon(ImageId image);
 QPixmap LoadPicture(ImageId image);
+// What a picture shows, for those who cannot see it.
+QString PictureName(ImageId image);
 
 }  // namespace vedodud::qt
