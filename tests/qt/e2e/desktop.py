@@ -1,16 +1,23 @@
-"""A throw-away X desktop for end-to-end tests: Xvfb, a window manager, a tray host, the program.
+"""A throw-away desktop for end-to-end tests: Xvfb, a window manager, a tray host, the program; on
+request a session bus, a Wayland compositor and the accessibility bus.
+
+Tray hosts: "trayer" (an XEmbed tray, no session bus) or "xfce4-panel" (its status tray is a
+StatusNotifierItem host on the session bus and an XEmbed tray at once).
 
 Everything started here dies with the test process, also when the test is killed: each child gets
 SIGKILL from the kernel when its parent goes (PR_SET_PDEATHSIG), and stop() ends them in order.
 """
 
+import ast
 import ctypes
 import os
 import re
 import select
+import shutil
 import signal
 import socket
 import subprocess
+import tempfile
 import threading
 import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
@@ -36,22 +43,55 @@ def wait_for(condition, timeout, interval=0.2, what="condition"):
         time.sleep(interval)
 
 
+PANEL_CHANNEL = """<?xml version="1.0" encoding="UTF-8"?>
+<channel name="xfce4-panel" version="1.0">
+  <property name="configver" type="int" value="2"/>
+  <property name="panels" type="array">
+    <value type="int" value="1"/>
+    <property name="panel-1" type="empty">
+      <property name="position" type="string" value="p=6;x=0;y=0"/>
+      <property name="length" type="uint" value="100"/>
+      <property name="size" type="uint" value="30"/>
+      <property name="plugin-ids" type="array"><value type="int" value="1"/></property>
+    </property>
+  </property>
+  <property name="plugins" type="empty">
+    <property name="plugin-1" type="string" value="systray"/>
+  </property>
+</channel>
+"""
+WATCHER = ("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher")
+# Windows of the tray hosts: trayer's panel, xfce4-panel and the wrapper its status tray runs in.
+TRAY_HOST_WINDOWS = {"panel", "xfce4-panel", "wrapper-2.0"}
+
+
 class Desktop:
-    def __init__(self, shots_dir, tray=True, window_manager=True, size=(1024, 768)):
+    def __init__(self, shots_dir, tray="trayer", window_manager=True, size=(1024, 768), wayland=False,
+                 accessibility=False):
         self.shots_dir = shots_dir
         self.tray = tray
         self.window_manager = window_manager
         self.size = size
+        self.session_bus = tray == "xfce4-panel" or wayland or accessibility
+        self.wayland = wayland
+        self.accessibility = accessibility
         self.processes = []  # (name, Popen), started in this order
         self.env = None
         self.shot_count = 0
         self.logs_dir = os.path.join(shots_dir, "logs")
+        self.runtime_dir = None
 
     # -- life --------------------------------------------------------------------------------
     def __enter__(self):
         os.makedirs(self.logs_dir, exist_ok=True)
         try:
             self._start_x()
+            if self.session_bus:
+                self._start_session_bus()
+            if self.accessibility:
+                self._spawn("at-spi-bus", ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
+            if self.wayland:
+                self._start_wayland()
             if self.window_manager:
                 self._spawn("openbox", ["openbox", "--sm-disable"])
                 wait_for(lambda: self._root_property("_NET_SUPPORTING_WM_CHECK"), 15, what="the window manager")
@@ -103,11 +143,36 @@ class Desktop:
         })
         self.env.pop("WAYLAND_DISPLAY", None)
 
+    def _start_session_bus(self):
+        """A bus of this desktop's own, and a home of its own for what the panel keeps there."""
+        runtime = self.env["XDG_RUNTIME_DIR"]
+        home = os.path.join(self.logs_dir, "home")
+        channels = os.path.join(home, ".config", "xfce4", "xfconf", "xfce-perchannel-xml")
+        os.makedirs(channels, exist_ok=True)
+        with open(os.path.join(channels, "xfce4-panel.xml"), "w") as channel:
+            channel.write(PANEL_CHANNEL)
+        self.env.update({"HOME": home, "XDG_CONFIG_HOME": os.path.join(home, ".config"),
+                         "XDG_CACHE_HOME": os.path.join(home, ".cache"),
+                         "XDG_DATA_HOME": os.path.join(home, ".local", "share"),
+                         "DBUS_SESSION_BUS_ADDRESS": f"unix:path={runtime}/bus"})
+        self._spawn("dbus-daemon", ["dbus-daemon", "--session", "--nofork", "--nopidfile",
+                                    f"--address={self.env['DBUS_SESSION_BUS_ADDRESS']}"])
+        wait_for(lambda: self.bus_call("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                       "org.freedesktop.DBus.GetId") is not None, 15, what="the session bus")
+
+    def _start_wayland(self):
+        """A headless Wayland compositor; the X server stays for the tray host's panel."""
+        self.wayland_display = "wayland-vedodud"
+        self._spawn("weston", ["weston", "--backend=headless-backend.so", "--use-pixman", "--debug",
+                               f"--socket={self.wayland_display}", f"--width={self.size[0]}",
+                               f"--height={self.size[1]}", "--idle-time=0"])
+        socket_path = os.path.join(self.env["XDG_RUNTIME_DIR"], self.wayland_display)
+        wait_for(lambda: os.path.exists(socket_path), 15, what="the Wayland compositor")
+
     def _runtime_dir(self):
-        path = os.path.join(self.logs_dir, "runtime")
-        os.makedirs(path, mode=0o700, exist_ok=True)
-        os.chmod(path, 0o700)
-        return path
+        # Short, so that socket paths in it (the bus, the compositor) fit a socket address.
+        self.runtime_dir = tempfile.mkdtemp(prefix="vedodud-e2e-")
+        return self.runtime_dir
 
     def _spawn(self, name, argv, pass_fds=(), env=None):
         log = open(os.path.join(self.logs_dir, f"{name}.log"), "wb")
@@ -117,9 +182,22 @@ class Desktop:
         self.processes.append((name, process))
         return process
 
+    def _started(self, name):
+        """Processes started under this name: the first has it as is, later ones get -2, -3..."""
+        return [(started, process) for started, process in self.processes
+                if started == name or re.fullmatch(re.escape(name) + r"-\d+", started)]
+
+    def _next_name(self, name):
+        starts = len(self._started(name))
+        return f"{name}-{starts + 1}" if starts else name
+
     def start_tray(self):
-        starts = sum(1 for name, _ in self.processes if name.startswith("trayer"))
-        self._spawn(f"trayer-{starts + 1}" if starts else "trayer",
+        if self.tray == "xfce4-panel":
+            self._spawn(self._next_name("xfce4-panel"), ["xfce4-panel"])
+            wait_for(self.status_notifier_host_registered, 20, what="the panel's status notifier host")
+            wait_for(self.tray_panel, 15, what="the panel's status tray")
+            return
+        self._spawn(self._next_name("trayer"),
                     ["trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "32",
                      "--SetDockType", "true", "--transparent", "false", "--tint", "0x000000"])
         wait_for(self.tray_panel, 15, what="the tray host's panel")
@@ -127,14 +205,26 @@ class Desktop:
 
     def kill_tray(self):
         """Ends the tray host the way a crash does, without a word to the icons docked in it."""
-        for name, process in self.processes:
-            if name.startswith("trayer") and process.poll() is None:
+        for _, process in self._started(self.tray):
+            if process.poll() is None:
                 os.killpg(process.pid, signal.SIGKILL)
                 process.wait(timeout=5)
         wait_for(lambda: not self.tray_panel(), 10, what="the tray host's panel to go")
+        if self.tray == "xfce4-panel":
+            wait_for(lambda: not self.status_notifier_host_registered(), 10, what="the status notifier host to go")
 
-    def start_program(self, program):
-        return self._spawn("vedodud", [program])
+    def start_program(self, program, wayland=False):
+        env = dict(self.env)
+        if wayland:
+            env.update({"WAYLAND_DISPLAY": self.wayland_display, "QT_QPA_PLATFORM": "wayland"})
+            env.pop("DISPLAY")
+        if self.accessibility:
+            env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
+        return self._spawn(self._next_name("vedodud"), [program], env=env)
+
+    def program_log(self):
+        with open(os.path.join(self.logs_dir, "vedodud.log")) as log:
+            return log.read()
 
     def stop(self):
         for _, process in reversed(self.processes):
@@ -150,6 +240,9 @@ class Desktop:
                 os.killpg(process.pid, signal.SIGKILL)
                 process.wait(timeout=5)
         self.processes = []
+        if self.runtime_dir:
+            shutil.rmtree(self.runtime_dir, ignore_errors=True)
+            self.runtime_dir = None
 
     # -- looking -----------------------------------------------------------------------------
     def run(self, *argv, check=True):
@@ -157,6 +250,28 @@ class Desktop:
         if check and result.returncode != 0:
             raise AssertionError(f"{argv[0]} failed: {result.stderr.strip()}")
         return result.stdout
+
+    def bus_call(self, destination, path, method, *args):
+        """A method call on the session bus; its reply as Python values, or None if it failed."""
+        result = subprocess.run(["gdbus", "call", "--session", "--dest", destination, "--object-path", path,
+                                 "--method", method, "--", *[str(a) for a in args]],
+                                env=self.env, capture_output=True, text=True, timeout=30)
+        if result.returncode != 0:
+            return None
+        return _gvariant(result.stdout)
+
+    def bus_property(self, destination, path, interface, name):
+        reply = self.bus_call(destination, path, "org.freedesktop.DBus.Properties.Get", interface, name)
+        return None if reply is None else reply[0]
+
+    def status_notifier_host_registered(self):
+        return self.bus_property(*WATCHER, WATCHER[0], "IsStatusNotifierHostRegistered") is True
+
+    def status_notifier_items(self):
+        """The items the watcher knows: (bus name, object path) each."""
+        items = self.bus_property(*WATCHER, WATCHER[0], "RegisteredStatusNotifierItems") or []
+        return [(name, "/" + path if path else "/StatusNotifierItem")
+                for name, _, path in (item.partition("/") for item in items)]
 
     def _root_property(self, name):
         out = self.run("xprop", "-root", name, check=False)
@@ -194,11 +309,15 @@ class Desktop:
         return windows
 
     def tray_panel(self):
+        """The tray host's window: trayer's panel, or the window of xfce4-panel's status tray."""
+        if self.tray == "xfce4-panel":
+            return next((w for w in self.tree() if w["name"] == "wrapper-2.0" and "xfce4-panel" in w["ancestors"]),
+                        None)
         return next((w for w in self.tree() if w["name"] == "panel"), None)
 
     def tray_icons(self, name):
-        """Icons docked in the tray host whose window carries `name`."""
-        return [w for w in self.tree() if w["name"] == name and "panel" in w["ancestors"]]
+        """Icons docked in the tray host whose window carries `name` (XEmbed icons have one)."""
+        return [w for w in self.tree() if w["name"] == name and TRAY_HOST_WINDOWS & set(w["ancestors"])]
 
     def visible_windows(self, name, window_class="vedodud"):
         """Viewable windows of the program with this title, the tray icon not counted."""
@@ -206,7 +325,7 @@ class Desktop:
         tree = {w["id"]: w for w in self.tree()}
         return [int(token) for token in out.split()
                 if int(token) in tree and tree[int(token)]["name"] == name
-                and "panel" not in tree[int(token)]["ancestors"]]
+                and not TRAY_HOST_WINDOWS & set(tree[int(token)]["ancestors"])]
 
     def _ancestry(self, window_id):
         for window in self.tree():
@@ -233,6 +352,11 @@ class Desktop:
         return [w for w in self.visible_windows(name)
                 if "Override Redirect State: yes" in self.run("xwininfo", "-id", str(w))
                 and "TOOLTIP" not in self.window_type(w)]
+
+    def menus(self):
+        """Menus open on the screen, whoever shows them."""
+        out = self.run("xdotool", "search", "--onlyvisible", "--name", "", check=False)
+        return [int(w) for w in out.split() if "MENU" in self.window_type(w)]
 
     def tooltips(self, window_class="vedodud"):
         out = self.run("xdotool", "search", "--onlyvisible", "--class", window_class, check=False)
@@ -272,8 +396,36 @@ class Desktop:
         time.sleep(0.2)
         self.xdotool("click", button)
 
+    def click_icon(self, icon, button):
+        self.click(icon["x"] + icon["w"] // 2, icon["y"] + icon["h"] // 2, button=button)
+
     def right_click_icon(self, icon):
-        self.click(icon["x"] + icon["w"] // 2, icon["y"] + icon["h"] // 2, button=3)
+        self.click_icon(icon, 3)
+
+
+def _gvariant(text):
+    """gdbus's printout of a reply as Python values: strings, numbers, booleans, lists, tuples, dicts."""
+    out, i = [], 0
+    while i < len(text):
+        c = text[i]
+        if c in "'\"":  # a string, copied whole
+            end = i + 1
+            while text[end] != c:
+                end += 2 if text[end] == "\\" else 1
+            out.append(text[i:end + 1])
+            i = end + 1
+        elif c in "<>":  # a variant's brackets: its value stands for it
+            i += 1
+        elif c == "@":  # the type of an empty value
+            i = text.index(" ", i) + 1
+        elif c.isalpha():
+            word = re.match(r"[a-z0-9]+", text[i:]).group(0)
+            out.append({"true": "True", "false": "False"}.get(word, ""))  # type names go
+            i += len(word)
+        else:
+            out.append(c)
+            i += 1
+    return ast.literal_eval("".join(out))
 
 
 def process_rss_kib(pid):

@@ -6,6 +6,7 @@ one included) can only ever reach this namespace's loopback. Exits 77 (skipped) 
 namespace can be made.
 """
 
+import json
 import os
 import subprocess
 import sys
@@ -16,10 +17,14 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from desktop import Desktop, LoopbackSite, process_rss_kib, wait_for  # noqa: E402
 
 PROGRAM = os.environ.get("VEDODUD_PROGRAM", "")
+SCREEN_READER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "screen_reader.py")
 SHOTS = os.environ.get("VEDODUD_SHOTS", "e2e-screenshots")
 
 FORM_CAPTION = "Quillet - Dezorav Ovozeri"
 APP_TITLE = "Dezorav Ovozeri"  # the tray icon's window and the message box carry it
+TIP = "Shoutcast/Dezorav Ovozeri"
+ITEM = "org.kde.StatusNotifierItem"
+DBUS_MENU = "com.canonical.dbusmenu"
 GREEN = (0, 192, 0)
 RED = (255, 0, 0)
 TICK = 10  # seconds between probes, as the program has it
@@ -34,18 +39,21 @@ STATUS_LIGHT = ((4800 + 120 + 2415 // 2) // 15, (360 + 240 + 2055 // 2) // 15)
 
 
 class Scenario(unittest.TestCase):
-    tray = True
+    tray = "trayer"
+    wayland = False
+    accessibility = False
 
     def setUp(self):
         self.assertTrue(os.access(PROGRAM, os.X_OK), f"no program at {PROGRAM!r}")
-        self.desktop = Desktop(os.path.join(SHOTS, self._testMethodName), tray=self.tray)
+        self.desktop = Desktop(os.path.join(SHOTS, self._testMethodName), tray=self.tray, wayland=self.wayland,
+                               accessibility=self.accessibility)
         self.desktop.__enter__()
         self.addCleanup(self.desktop.stop)
         self.program = None
 
     # -- steps shared by the scenarios ---------------------------------------------------------
     def start_program(self):
-        self.program = self.desktop.start_program(PROGRAM)
+        self.program = self.desktop.start_program(PROGRAM, wayland=self.wayland)
         self.started_at = time.monotonic()
 
     def before_first_tick(self):
@@ -108,6 +116,32 @@ class Scenario(unittest.TestCase):
             return self.program.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
             self.fail("the program did not end")
+
+    # -- a StatusNotifierItem host -------------------------------------------------------------
+    def status_notifier_item(self, timeout=15):
+        return wait_for(lambda: self.desktop.status_notifier_items(), timeout, what="the item")[0]
+
+    def no_status_notifier_item(self, timeout=10):
+        wait_for(lambda: not self.desktop.status_notifier_items(), timeout, what="the item to go")
+
+    def item_property(self, item, name):
+        return self.desktop.bus_property(item[0], item[1], ITEM, name)
+
+    def tooltip(self, item):
+        return self.item_property(item, "ToolTip")[2]
+
+    def open_host_menu(self):
+        """Right-clicks the item in the panel, as a person does; the panel shows the menu."""
+        self.desktop.right_click_icon(self.desktop.tray_panel())
+        return wait_for(self.desktop.menus, 10, what="the panel's menu of the item")[0]
+
+    def exported_menu(self, item):
+        """The item's menu as the host reads it: (id, label or '-') of each entry."""
+        menu = self.item_property(item, "Menu")
+        self.assertIsNotNone(self.desktop.bus_call(item[0], menu, f"{DBUS_MENU}.AboutToShow", 0))
+        _, (_, _, children) = self.desktop.bus_call(item[0], menu, f"{DBUS_MENU}.GetLayout", 0, -1, "@as []")
+        return [(entry_id, "-" if props.get("type") == "separator" else props["label"])
+                for entry_id, props, _ in children]
 
     def report_rss(self, when):
         rss = process_rss_kib(self.program.pid)
@@ -244,8 +278,133 @@ class TrayDesktop(Scenario):
         self.assertEqual(self.exit_status(), 0)
 
 
+class StatusNotifierTray(Scenario):
+    """xfce4-panel: the icon is a StatusNotifierItem, and the panel shows the menu the item exports."""
+    tray = "xfce4-panel"
+
+    def test_menu_and_tray_cycle(self):
+        d = self.desktop
+        self.start_program()
+        item = self.status_notifier_item()
+        self.assertEqual(self.tooltip(item), TIP)
+        self.assertEqual(d.visible_windows(FORM_CAPTION), [])
+        d.screenshot("started-item-in-panel")
+        for button, click in ((1, "left"), (2, "middle")):
+            d.click_icon(d.tray_panel(), button)
+            time.sleep(0.7)  # what a click would show is up by then
+            self.assertEqual((d.visible_windows(FORM_CAPTION), d.menus()), ([], []))
+            d.screenshot(f"{click}-click-shows-nothing")
+
+        self.open_host_menu()
+        d.screenshot("menu")
+        d.xdotool("key", "d")
+        self.form()
+        self.no_status_notifier_item()
+        d.screenshot("do-stuff-window-shown-item-gone")
+
+        self.click_in_form(self.form(), MINIMIZE_BUTTON)
+        self.form_hidden()
+        self.assertEqual(self.tooltip(self.status_notifier_item()), "")  # back without its tooltip
+        self.open_host_menu()
+        d.screenshot("menu-again")
+        d.xdotool("key", "c")
+        self.assertEqual(self.exit_status(), 0)
+        self.no_status_notifier_item()
+        d.screenshot("closed-nothing-left")
+
+    def test_context_menu_called_over_the_bus_pops_up_at_the_pointer(self):
+        d = self.desktop
+        self.start_program()
+        name, path = self.status_notifier_item()
+        d.xdotool("mousemove", 400, 300)
+        self.assertEqual(d.bus_call(name, path, f"{ITEM}.ContextMenu", 400, 300), ())
+        menu = wait_for(lambda: d.popup_menus(APP_TITLE), 10, what="the program's menu")[0]
+        x, y = d.client_origin(menu)
+        self.assertLess(abs(x - 400) + abs(y - 300), 20)
+        d.screenshot("context-menu-at-pointer")
+        d.xdotool("key", "d")
+        self.close_with_close_box(self.form())
+        self.assertEqual(self.exit_status(), 0)
+
+    def test_panel_started_after_the_program(self):
+        d = self.desktop
+        d.kill_tray()
+        self.start_program()
+        self.form()  # nowhere to hide yet: the window opens
+        d.screenshot("no-panel-window-shown")
+        d.start_tray()
+        self.docked_icon()  # on X11 the icon docks as an XEmbed icon, which the status tray hosts too
+        self.click_in_form(self.form(), MINIMIZE_BUTTON)
+        self.form_hidden()
+        d.screenshot("panel-arrived-minimized-into-it")
+        self.open_tray_menu()
+        d.screenshot("menu")
+        d.xdotool("key", "d")
+        form = self.form()
+        self.assertIn("_NET_WM_WINDOW_TYPE_UTILITY", d.window_type(form))  # a tool window now
+        self.close_with_close_box(form)
+        self.assertEqual(self.exit_status(), 0)
+
+    def test_item_registers_again_when_the_panel_restarts(self):
+        d = self.desktop
+        self.start_program()
+        self.status_notifier_item()
+        d.kill_tray()
+        self.assertIsNone(self.program.poll())
+        d.start_tray()
+        self.assertEqual(self.tooltip(self.status_notifier_item()), TIP)
+        d.screenshot("panel-restarted-item-back")
+        self.open_host_menu()
+        d.screenshot("menu-after-restart")
+        d.xdotool("key", "c")
+        self.assertEqual(self.exit_status(), 0)
+
+
+class WaylandSession(Scenario):
+    """The program on Qt's Wayland platform under a headless compositor, the panel's host on the bus."""
+    tray = "xfce4-panel"
+    wayland = True
+
+    def test_exported_menu_closes_the_program(self):
+        self.start_program()
+        item = self.status_notifier_item()
+        self.assertEqual(self.tooltip(item), TIP)
+        entries = self.exported_menu(item)
+        self.assertEqual([label for _, label in entries], ["_Do Stuff...", "-", "_Close"])
+        close = entries[2][0]
+        self.desktop.bus_call(item[0], self.item_property(item, "Menu"), f"{DBUS_MENU}.Event", close, "clicked",
+                              "<0>", 0)
+        self.assertEqual(self.exit_status(), 0)
+        self.assertNotIn("qt.qpa", self.desktop.program_log())
+
+
+class ScreenReader(Scenario):
+    """The window as AT-SPI tells it, and the light's change announced after a failed probe."""
+    tray = "xfce4-panel"
+    accessibility = True
+
+    def test_names_roles_and_the_light_going_offline(self):
+        d = self.desktop
+        self.start_program()
+        self.status_notifier_item()
+        self.open_host_menu()
+        d.xdotool("key", "d")
+        form = self.form()
+        # The first probe, at 10 s, fails: this namespace reaches no name server.
+        told = json.loads(d.run("/usr/bin/python3", SCREEN_READER, "--caption", FORM_CAPTION, "--wait", str(2 * TICK)))
+        d.screenshot("offline-announced")
+        self.assertEqual(told["window"]["role"], "frame")
+        self.assertEqual((told["url_box"]["name"], told["url_box"]["labelled_by"]), ("Url to Check", ["Url to Check"]))
+        self.assertEqual(told["logo"]["name"], f"{APP_TITLE} logo")
+        self.assertEqual((told["light"]["name"], told["light"]["description"]), ("Status", "online"))
+        self.assertEqual(told["announced"], ["offline"])
+        self.assertEqual(self.light(form), RED)
+        self.close_with_close_box(form)
+        self.assertEqual(self.exit_status(), 0)
+
+
 class DesktopWithoutTray(Scenario):
-    tray = False
+    tray = None
 
     def test_window_shows_at_start_and_minimize_keeps_it_reachable(self):
         d = self.desktop
