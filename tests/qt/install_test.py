@@ -79,11 +79,12 @@ class DebianPackage(unittest.TestCase):
             debs = [name for name in os.listdir(out) if name.endswith(".deb")]
             self.assertEqual(len(debs), 1, os.listdir(out))
             deb = os.path.join(out, debs[0])
-            fields = run("dpkg-deb", "-f", deb, "Package", "Version", "Depends").stdout
+            fields = run("dpkg-deb", "-f", deb, "Package", "Version", "Depends", "Recommends").stdout
             self.assertIn("Package: vedodud", fields)
             self.assertIn("Version: 1.00", fields)
-            for library in ("libqt6widgets6", "libcurl4", "libc6"):
+            for library in ("libqt6widgets6", "libqt6dbus6", "libcurl4", "libc6"):
                 self.assertIn(library, fields)
+            self.assertIn("Recommends: qt6-wayland", fields)
             contents = run("dpkg-deb", "-c", deb).stdout
             for path in ("./usr/bin/vedodud", "./usr/share/applications/vedodud.desktop",
                          "./usr/share/icons/hicolor/32x32/apps/vedodud.png", "./usr/" + METAINFO):
