@@ -143,6 +143,13 @@ class Scenario(unittest.TestCase):
         return [(entry_id, "-" if props.get("type") == "separator" else props["label"])
                 for entry_id, props, _ in children]
 
+    def close_from_the_menu(self, open_menu, shot):
+        """Opens the tray menu one way or another, looks, and chooses &Close by its access key."""
+        open_menu()
+        self.desktop.screenshot(shot)
+        self.desktop.xdotool("key", "c")
+        self.assertEqual(self.exit_status(), 0)
+
     def report_rss(self, when):
         rss = process_rss_kib(self.program.pid)
         print(f"RSS {when}: {rss} KiB", file=sys.stderr)
@@ -178,10 +185,7 @@ class TrayDesktop(Scenario):
         self.docked_icon()
         d.screenshot("minimized-icon-back")
 
-        self.open_tray_menu()
-        d.screenshot("menu-again")
-        d.xdotool("key", "c")
-        self.assertEqual(self.exit_status(), 0)
+        self.close_from_the_menu(self.open_tray_menu, "menu-again")
         self.no_docked_icon()
         self.assertEqual(d.visible_windows(FORM_CAPTION), [])
         d.screenshot("closed-nothing-left")
@@ -204,10 +208,7 @@ class TrayDesktop(Scenario):
             self.hover_for_tooltip(icon)
             d.screenshot(f"docked-again-with-tooltip-{restart}")
 
-        self.open_tray_menu()
-        d.screenshot("menu-after-restart")
-        d.xdotool("key", "c")
-        self.assertEqual(self.exit_status(), 0)
+        self.close_from_the_menu(self.open_tray_menu, "menu-after-restart")
         self.no_docked_icon()
         d.screenshot("closed-nothing-left")
 
@@ -305,10 +306,7 @@ class StatusNotifierTray(Scenario):
         self.click_in_form(self.form(), MINIMIZE_BUTTON)
         self.form_hidden()
         self.assertEqual(self.tooltip(self.status_notifier_item()), "")  # back without its tooltip
-        self.open_host_menu()
-        d.screenshot("menu-again")
-        d.xdotool("key", "c")
-        self.assertEqual(self.exit_status(), 0)
+        self.close_from_the_menu(self.open_host_menu, "menu-again")
         self.no_status_notifier_item()
         d.screenshot("closed-nothing-left")
 
@@ -354,10 +352,7 @@ class StatusNotifierTray(Scenario):
         d.start_tray()
         self.assertEqual(self.tooltip(self.status_notifier_item()), TIP)
         d.screenshot("panel-restarted-item-back")
-        self.open_host_menu()
-        d.screenshot("menu-after-restart")
-        d.xdotool("key", "c")
-        self.assertEqual(self.exit_status(), 0)
+        self.close_from_the_menu(self.open_host_menu, "menu-after-restart")
 
 
 class WaylandSession(Scenario):
