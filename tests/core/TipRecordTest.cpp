@@ -1,13 +1,13 @@
 // The 88-byte record the shell gets, and the tip that must stay terminated.
-#include <cstring>
-
 #include "ProgramFixture.h"
+#include "platform/common/NotifyIconRecord.h"
 
 namespace vedodud::scripted {
 namespace {
 
 std::string TipBytes(const NotifyIconDataA& record) {
-    return std::string(reinterpret_cast<const char*>(record.data() + 24), 64);
+    const auto tip = RecordTipBytes(record);
+    return std::string(tip.begin(), tip.end());
 }
 
 TEST_F(ProgramFixture, EveryShellCallGetsTheFirstRecordLayout) {
@@ -22,12 +22,13 @@ TEST_F(ProgramFixture, EveryShellCallGetsTheFirstRecordLayout) {
     for (std::size_t i = 0; i < 3; ++i) {
         const NotifyIconDataA& r = calls[i].record;
         EXPECT_EQ(calls[i].message, expected[i].message);
-        EXPECT_EQ(RecordField(r, 0), 88);
-        EXPECT_EQ(RecordField(r, 1), window);
-        EXPECT_EQ(RecordField(r, 2), 0);
-        EXPECT_EQ(RecordField(r, 3), expected[i].flags);
-        EXPECT_EQ(RecordField(r, 4), 2025);
-        EXPECT_EQ(RecordField(r, 5), form_->IconHandle());
+        const NotifyIconFields f = DecodeRecordFields(r);
+        EXPECT_EQ(f.cbSize, 88);
+        EXPECT_EQ(f.hWnd, window);
+        EXPECT_EQ(f.uID, 0);
+        EXPECT_EQ(f.uFlags, expected[i].flags);
+        EXPECT_EQ(f.uCallbackMessage, 2025);
+        EXPECT_EQ(f.hIcon, form_->IconHandle());
         EXPECT_EQ(calls[i].result, 1) << i;
     }
     // Little-endian on the wire, whatever the host.
@@ -126,8 +127,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Record, IntegersRoundTripIncludingNegativeHandles) {
     ScriptedCodePage codePage;
     NotifyIconData data{88, -2, 7, 3, 2025, static_cast<Long>(0x80001234), MakeTip(u"t")};
+    const NotifyIconDataA wire = ToAnsiRecord(data, codePage);
+    // hWnd sits at bytes 4..7, the tip from byte 24, whatever the host's byte order.
+    EXPECT_EQ((std::array<std::uint8_t, 4>{wire[4], wire[5], wire[6], wire[7]}),
+              (std::array<std::uint8_t, 4>{0xFE, 0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(wire[24], 't');
+    EXPECT_EQ(wire[25], 0);
     NotifyIconData back;
-    FromAnsiRecord(ToAnsiRecord(data, codePage), back, codePage);
+    FromAnsiRecord(wire, back, codePage);
     EXPECT_EQ(back.hWnd, -2);
     EXPECT_EQ(back.uID, 7);
     EXPECT_EQ(back.hIcon, static_cast<Long>(0x80001234));

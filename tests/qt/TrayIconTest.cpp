@@ -1,8 +1,8 @@
 // Icon records to tray icons: each flag does exactly its part, and mouse activity reaches the window.
 #include <QMenu>
-#include <cstring>
 
 #include "BackendFixture.h"
+#include "support/IconRecord.h"
 
 namespace vedodud::qt {
 namespace {
@@ -11,13 +11,7 @@ constexpr Long kCallback = 2025;
 
 NotifyIconDataA Record(Long hWnd, Long uID, Long flags, Long hIcon, std::string_view tip = {},
                        Long cbSize = kNotifyIconDataASize) {
-    NotifyIconDataA data{};
-    const Long fields[] = {cbSize, hWnd, uID, flags, kCallback, hIcon};
-    for (std::size_t i = 0; i < 6; ++i)
-        for (std::size_t b = 0; b < 4; ++b)
-            data[i * 4 + b] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(fields[i]) >> (8 * b));
-    std::memcpy(data.data() + 24, tip.data(), std::min<std::size_t>(tip.size(), 64));
-    return data;
+    return MakeRecord({cbSize, hWnd, uID, flags, kCallback, hIcon}, tip);
 }
 
 class TrayIconTest : public BackendTest {

@@ -45,8 +45,4 @@ private:
     std::map<std::pair<Long, Long>, TrayIcon> icons_;
 };
 
-// The six integers and the tip of a recorded record.
-Long RecordField(const NotifyIconDataA& record, int field);
-std::string RecordTip(const NotifyIconDataA& record);
-
 }  // namespace vedodud::scripted

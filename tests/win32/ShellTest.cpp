@@ -1,27 +1,20 @@
 // Shell_NotifyIconA with the 88-byte record, and the icons brought back for a new taskbar.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
 
 #include "app/Identity.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32Forms.h"
 #include "platform/win32/Win32Shell.h"
+#include "support/IconRecord.h"
 #include "ui/Form1Layout.h"
 
 namespace vedodud::win32 {
 namespace {
 
 NotifyIconDataA Record(Long hWnd, Long uID, Long uFlags, Long hIcon, const char* tip) {
-    NotifyIconDataA record{};
-    const Long fields[6] = {88, hWnd, uID, uFlags, 2025, hIcon};
-    for (int i = 0; i < 6; ++i)
-        for (int byte = 0; byte < 4; ++byte)
-            record[i * 4 + byte] =
-                static_cast<std::uint8_t>(static_cast<std::uint32_t>(fields[i]) >> (8 * byte));
-    std::strncpy(reinterpret_cast<char*>(record.data() + 24), tip, 63);
-    return record;
+    return MakeRecord({88, hWnd, uID, uFlags, 2025, hIcon}, tip);
 }
 
 struct Call {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/RuntimeError.h"
+#include "platform/common/Utf16.h"
 
 namespace vedodud::qt {
 
@@ -13,13 +14,6 @@ namespace {
 
 const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
 constexpr char16_t kReplacement = 0xFFFD;
-
-bool IsHighSurrogate(char16_t c) {
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t c) {
-    return c >= 0xDC00 && c <= 0xDFFF;
-}
 
 void ResetState(iconv_t converter) {
     iconv(converter, nullptr, nullptr, nullptr, nullptr);
@@ -66,16 +60,10 @@ bool IconvCodePage::AppendCodePoint(char32_t codePoint, std::string& out) {
 std::string IconvCodePage::ToAnsi(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t codePoint = text[i];
-        if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-            codePoint = 0x10000 + ((char32_t{text[i]} - 0xD800) << 10) + (char32_t{text[i + 1]} - 0xDC00);
-            ++i;
-        } else if (IsHighSurrogate(text[i]) || IsLowSurrogate(text[i])) {
-            out.push_back('?');
-            continue;
-        }
-        if (!AppendCodePoint(codePoint, out)) out.push_back('?');
+    for (size_t i = 0; i < text.size();) {
+        const CodePoint point = CodePointAt(text, i);
+        i += point.length;
+        if (point.lone || !AppendCodePoint(point.value, out)) out.push_back('?');
     }
     // Shift states of stateful character sets end where the text ends.
     char tail[16];

@@ -1,6 +1,7 @@
 #include "platform/win32/Win32CodePage.h"
 
 #include "platform/RuntimeError.h"
+#include "platform/common/Utf16.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace vedodud::win32 {
@@ -18,14 +19,10 @@ std::string Win32CodePage::ToAnsi(std::u16string_view text) {
     if (text.empty()) return {};
     // A lone surrogate is no character; Windows would pass it to some code pages as garbage.
     std::wstring wide = ToWide(text);
-    for (std::size_t i = 0; i < wide.size(); ++i) {
-        const bool high = wide[i] >= 0xD800 && wide[i] <= 0xDBFF;
-        const bool low = wide[i] >= 0xDC00 && wide[i] <= 0xDFFF;
-        if (high && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 && wide[i + 1] <= 0xDFFF) {
-            ++i;
-        } else if (high || low) {
-            wide[i] = L'?';
-        }
+    for (std::size_t i = 0; i < text.size();) {
+        const CodePoint point = CodePointAt(text, i);
+        if (point.lone) wide[i] = L'?';
+        i += point.length;
     }
     const int length = static_cast<int>(wide.size());
     const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, "?", nullptr);
