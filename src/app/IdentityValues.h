@@ -1,7 +1,6 @@
 /* The program's identity as plain macros, so the resource compiler and C++ share one source. */
 #pragma once
 
-#define VEDODUD_PROJECT_NAME "DezoravOvozeri"
 #define VEDODUD_TITLE "Dezorav Ovozeri"
 #define VEDODUD_EXE_NAME "Vedodud"
 #define VEDODUD_EXE_FILE "Vedodud.exe"

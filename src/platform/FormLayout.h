@@ -47,12 +47,19 @@ struct ControlLayout {
     bool flat = false;  // picture box drawn without a bevel
     ImageId picture = ImageId::None;
     bool isDefault = false, isCancel = false;  // push button
+
+    // Frames and labels sit in the tab order but pass the focus on.
+    bool HoldsFocus() const {
+        return tabIndex >= 0 && kind != ControlKind::Frame && kind != ControlKind::Label;
+    }
 };
 
 struct MenuItemLayout {
     MenuId id;
     std::string_view name;
     WString caption;  // "-" is a separator; '&' marks the access key
+
+    bool IsSeparator() const { return caption == u"-"; }
 };
 
 struct MenuLayout {
@@ -79,6 +86,10 @@ struct FormLayout {
     const MenuLayout& Menu(MenuId id) const;
     // The item of any menu with this id, or nullptr.
     const MenuItemLayout* MenuItem(MenuId id) const;
+    // The controls of the tab order, by tab index; those that cannot hold the focus included.
+    std::vector<const ControlLayout*> TabOrder() const;
+    // The control that has the focus when the form is first shown, or nullptr.
+    const ControlLayout* FirstFocus() const;
 };
 
 }  // namespace vedodud

@@ -1,27 +1,6 @@
 #include "ui/Form1Layout.h"
 
-#include <stdexcept>
-
 namespace vedodud {
-
-const ControlLayout& FormLayout::Control(ControlId id) const {
-    for (const auto& control : controls)
-        if (control.id == id) return control;
-    throw std::out_of_range("no such control");
-}
-
-const MenuLayout& FormLayout::Menu(MenuId id) const {
-    for (const auto& menu : menus)
-        if (menu.id == id) return menu;
-    throw std::out_of_range("no such menu");
-}
-
-const MenuItemLayout* FormLayout::MenuItem(MenuId id) const {
-    for (const auto& menu : menus)
-        for (const auto& item : menu.items)
-            if (item.id == id) return &item;
-    return nullptr;
-}
 
 namespace {
 

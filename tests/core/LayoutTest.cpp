@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <set>
 
 #include "ui/Form1Layout.h"
 
@@ -26,17 +25,17 @@ TEST(Form1Layout, EveryControlFitsInsideItsContainer) {
 }
 
 TEST(Form1Layout, TabOrderStartsAtMinimizeAndHasNoGaps) {
-    std::vector<std::pair<int, std::string_view>> order;
-    for (const ControlLayout& c : Form1Layout().controls)
-        if (c.tabIndex >= 0) order.emplace_back(c.tabIndex, c.name);
-    std::sort(order.begin(), order.end());
-    std::vector<std::string_view> names;
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        EXPECT_EQ(order[i].first, static_cast<int>(i));
-        names.push_back(order[i].second);
+    const FormLayout& form = Form1Layout();
+    std::vector<std::string_view> names, focusable;
+    for (const ControlLayout* c : form.TabOrder()) {
+        EXPECT_EQ(c->tabIndex, static_cast<int>(names.size()));
+        names.push_back(c->name);
+        if (c->HoldsFocus()) focusable.push_back(c->name);
     }
     EXPECT_EQ(names,
               (std::vector<std::string_view>{"Command3", "Check1", "Picture1", "Frame1", "Text1", "Label1"}));
+    EXPECT_EQ(focusable, (std::vector<std::string_view>{"Command3", "Check1", "Picture1", "Text1"}));
+    EXPECT_EQ(form.FirstFocus(), &form.Control(ControlId::Command3));
 }
 
 TEST(Form1Layout, TrayMenuIsHiddenWithASeparatorBetweenItsTwoCommands) {
@@ -45,6 +44,9 @@ TEST(Form1Layout, TrayMenuIsHiddenWithASeparatorBetweenItsTwoCommands) {
     ASSERT_EQ(menu.items.size(), 3u);
     EXPECT_EQ(menu.items[0].caption, u"&Do Stuff...");
     EXPECT_EQ(menu.items[1].caption, u"-");
+    EXPECT_EQ(std::count_if(menu.items.begin(), menu.items.end(), [](auto& i) { return i.IsSeparator(); }),
+              1);
+    EXPECT_TRUE(menu.items[1].IsSeparator());
     EXPECT_EQ(menu.items[2].caption, u"&Close");
     EXPECT_EQ(Form1Layout().MenuItem(MenuId::mnuTrayClose), &menu.items[2]);
     EXPECT_EQ(Form1Layout().MenuItem(MenuId::mnuTray), nullptr);
