@@ -4,21 +4,12 @@
 #include <cstring>
 #include <string>
 
+#include "platform/common/NotifyIconRecord.h"
 #include "platform/qt/Rendering.h"
 
 namespace vedodud::qt {
 
 namespace {
-
-constexpr std::size_t kTipOffset = 24;
-constexpr std::size_t kTipBytes = 64;
-
-Long ReadLong(const NotifyIconDataA& data, std::size_t offset) {
-    const std::uint32_t value = std::uint32_t{data[offset]} | (std::uint32_t{data[offset + 1]} << 8) |
-                                (std::uint32_t{data[offset + 2]} << 16) |
-                                (std::uint32_t{data[offset + 3]} << 24);
-    return static_cast<Long>(value);
-}
 
 // How often to look for a notification area while an icon waits for one.
 constexpr int kHostWatchMs = 1000;
@@ -40,20 +31,11 @@ private:
 
 }  // namespace
 
-struct QtShell::Record {
-    Long cbSize, hWnd, uID, uFlags, uCallbackMessage, hIcon;
+struct QtShell::Record : NotifyIconFields {
     std::string tip;  // narrow, up to its NUL
 
     explicit Record(const NotifyIconDataA& data)
-        : cbSize(ReadLong(data, 0)),
-          hWnd(ReadLong(data, 4)),
-          uID(ReadLong(data, 8)),
-          uFlags(ReadLong(data, 12)),
-          uCallbackMessage(ReadLong(data, 16)),
-          hIcon(ReadLong(data, 20)) {
-        const char* tipStart = reinterpret_cast<const char*>(data.data() + kTipOffset);
-        tip.assign(tipStart, strnlen(tipStart, kTipBytes));
-    }
+        : NotifyIconFields(DecodeRecordFields(data)), tip(DecodeRecordTip(data)) {}
     Key key() const { return {hWnd, uID}; }
 };
 

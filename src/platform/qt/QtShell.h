@@ -18,8 +18,6 @@
 
 namespace vedodud::qt {
 
-inline constexpr Long WM_MBUTTONDBLCLK = 0x0209;
-
 // The mouse messages a window is told about for one kind of activation of its icon.
 std::vector<Long> MouseMessagesFor(QSystemTrayIcon::ActivationReason reason);
 
