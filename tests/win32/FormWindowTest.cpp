@@ -8,33 +8,11 @@
 #include <thread>
 #include <vector>
 
-#include "app/Identity.h"
+#include "Form1WindowFixture.h"
 #include "platform/RuntimeError.h"
-#include "platform/win32/Handles.h"
-#include "platform/win32/Win32FormWindow.h"
-#include "platform/win32/Win32Forms.h"
-#include "ui/Form1Layout.h"
 
 namespace vedodud::win32 {
 namespace {
-
-struct RecordingEvents : FormEvents {
-    std::vector<std::string> seen;
-    std::function<void()> onClose;
-    std::function<void(MenuId)> onMenu;
-    void TimerTick(ControlId) override { seen.push_back("tick"); }
-    void Click(ControlId id) override {
-        seen.push_back(id == ControlId::Command3 ? "click Command3" : "click");
-    }
-    void MenuClick(MenuId id) override {
-        seen.push_back(id == MenuId::mnuTrayClose ? "menu Close" : "menu other");
-        if (onMenu) onMenu(id);
-    }
-    void CloseRequested() override {
-        seen.push_back("close");
-        if (onClose) onClose();
-    }
-};
 
 // Runs `action` from inside the next modal loop (menu or message box), once.
 std::function<void()> g_inModalLoop;
@@ -42,35 +20,6 @@ void CALLBACK RunInModalLoop(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
     if (g_inModalLoop) g_inModalLoop();
 }
-
-class Form1Window : public testing::Test {
-protected:
-    void SetUp() override {
-        forms_.Start(kIdentity);
-        form_ = forms_.CreateForm(Form1Layout(), events_);
-        hwnd_ = ToHwnd(form_->hWnd());
-        window_ = static_cast<Win32FormWindow*>(form_.get());
-        HDC screen = GetDC(nullptr);
-        dpi_ = GetDeviceCaps(screen, LOGPIXELSX);
-        ReleaseDC(nullptr, screen);
-    }
-    int Pixels(int twips) const { return MulDiv(twips, dpi_, 1440); }
-    HWND Control(ControlId id) const { return window_->ControlHandle(id); }
-    std::wstring TextOf(HWND hwnd) const {
-        wchar_t text[256] = {};
-        GetWindowTextW(hwnd, text, 256);
-        return text;
-    }
-
-    Win32Forms forms_;
-    RecordingEvents events_;
-    std::unique_ptr<FormWindow> form_;
-    Win32FormWindow* window_ = nullptr;
-    HWND hwnd_ = nullptr;
-    int dpi_ = 96;
-    std::atomic<bool> forms_done_{false};
-    DWORD main_thread_ = GetCurrentThreadId();
-};
 
 TEST_F(Form1Window, IsAHiddenFixedToolWindowOfTheLayoutsSize) {
     EXPECT_FALSE(IsWindowVisible(hwnd_));
@@ -121,6 +70,10 @@ TEST_F(Form1Window, ControlsStandWhereTheLayoutPutsThem) {
         EXPECT_EQ(bounds.bottom - bounds.top, Pixels(layout.height)) << layout.name;
     }
     EXPECT_EQ(GetParent(Control(ControlId::Shape1)), Control(ControlId::Frame1));
+    RECT logoInside;
+    GetClientRect(Control(ControlId::Picture1), &logoInside);
+    EXPECT_EQ(logoInside.right, Pixels(Form1Layout().Control(ControlId::Picture1).width))
+        << "the logo's box is flat: no border, no bevel";
 }
 
 TEST_F(Form1Window, ValuesReadAndWriteThroughTheControls) {

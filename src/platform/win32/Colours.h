@@ -15,26 +15,27 @@ inline COLORREF ToColorRef(Colour colour) {
                                   : static_cast<COLORREF>(colour & 0x00FFFFFFu);
 }
 
-// Solid brushes, made once per colour and deleted with the cache.
+// Solid brushes, made once per colour and deleted with the cache or when the scheme changes.
 class BrushCache {
 public:
     BrushCache() = default;
     BrushCache(const BrushCache&) = delete;
     BrushCache& operator=(const BrushCache&) = delete;
-    ~BrushCache() {
-        for (auto& [colour, brush] : brushes_) DeleteObject(brush);
-    }
-    HBRUSH Get(Colour colour) {
-        if (IsSystemColour(colour)) return GetSysColorBrush(static_cast<int>(SystemColourIndex(colour)));
+    ~BrushCache() { Clear(); }
+    HBRUSH Get(COLORREF colour) {
         auto found = brushes_.find(colour);
         if (found != brushes_.end()) return found->second;
-        HBRUSH brush = CreateSolidBrush(ToColorRef(colour));
+        HBRUSH brush = CreateSolidBrush(colour);
         brushes_[colour] = brush;
         return brush;
     }
+    void Clear() {
+        for (auto& [colour, brush] : brushes_) DeleteObject(brush);
+        brushes_.clear();
+    }
 
 private:
-    std::map<Colour, HBRUSH> brushes_;
+    std::map<COLORREF, HBRUSH> brushes_;
 };
 
 }  // namespace vedodud::win32

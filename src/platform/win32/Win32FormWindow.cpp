@@ -20,6 +20,9 @@ constexpr DWORD kFormExStyle = WS_EX_TOOLWINDOW;
 // Control ids stay clear of IDOK and IDCANCEL, which the dialog manager sends for Enter and Esc.
 constexpr int kFirstControlId = 100;
 constexpr UINT kFirstMenuCommand = 1000;
+// A caption is shrunk to fit its box, but not below this size.
+constexpr int kSmallestCaptionPoints = 6;
+constexpr int kPointsPerInch = 72;
 
 Win32FormWindow* FormOf(HWND hwnd) {
     return reinterpret_cast<Win32FormWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
@@ -27,6 +30,34 @@ Win32FormWindow* FormOf(HWND hwnd) {
 
 void Fail(const char* what) {
     throw RuntimeError(std::string(what) + " (error " + std::to_string(GetLastError()) + ")");
+}
+
+// Whether one line of `caption` in `font` fits into `room` pixels.
+bool CaptionFits(HDC dc, HFONT font, const std::wstring& caption, SIZE room) {
+    HGDIOBJ previous = SelectObject(dc, font);
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+    SelectObject(dc, previous);
+    return extent.cx <= room.cx && extent.cy <= room.cy;
+}
+
+// The room a control leaves its caption: what its check mark, frame line or button edges take
+// is set aside, with the margin of one digit's width a control keeps around its text.
+SIZE CaptionRoom(ControlKind kind, HWND control, HDC dc) {
+    RECT box;
+    GetClientRect(control, &box);
+    SIZE digit{};
+    GetTextExtentPoint32W(dc, L"0", 1, &digit);
+    switch (kind) {
+        case ControlKind::CheckBox:
+            return {box.right - GetSystemMetrics(SM_CXMENUCHECK) - digit.cx, box.bottom};
+        case ControlKind::Frame:
+            return {box.right - 2 * digit.cx, box.bottom};
+        case ControlKind::CommandButton:
+            return {box.right - 2 * digit.cx, box.bottom - 2 * GetSystemMetrics(SM_CYEDGE)};
+        default:
+            return {box.right, box.bottom};
+    }
 }
 
 }  // namespace
@@ -62,6 +93,7 @@ Win32FormWindow::Win32FormWindow(Win32Forms& toolkit, const FormLayout& layout, 
     dpiX_ = GetDeviceCaps(screen, LOGPIXELSX);
     dpiY_ = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
+    ReadSchemeColours();
 
     icon_ = static_cast<HICON>(
         LoadImageA(instance, MAKEINTRESOURCEA(VEDODUD_ICON_GROUP_ID), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
@@ -96,6 +128,7 @@ Win32FormWindow::Win32FormWindow(Win32Forms& toolkit, const FormLayout& layout, 
 
 Win32FormWindow::~Win32FormWindow() {
     DestroyQuietly();
+    for (HFONT font : fittedFonts_) DeleteObject(font);
     if (icon_) DestroyIcon(icon_);
     toolkit_.FormDeleted(this);
 }
@@ -134,7 +167,9 @@ void Win32FormWindow::CreateControl(Control& control) {
     if (layout.container) parent = Find(*layout.container, ControlKind::Frame).hwnd;
 
     const wchar_t* className = L"STATIC";
-    DWORD style = WS_CHILD | WS_VISIBLE;
+    // Where boxes of the layout overlap by a pixel, the control made first stays whole; the label,
+    // made last, never paints over the text box's edge.
+    DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
     DWORD exStyle = 0;
     switch (layout.kind) {
         case ControlKind::TextBox:
@@ -152,7 +187,6 @@ void Win32FormWindow::CreateControl(Control& control) {
             break;
         case ControlKind::PictureBox:
             className = kPictureClass;
-            style |= layout.flat ? WS_BORDER : 0;
             exStyle = layout.flat ? 0 : WS_EX_CLIENTEDGE;
             break;
         case ControlKind::CheckBox:
@@ -184,7 +218,46 @@ void Win32FormWindow::CreateControl(Control& control) {
     if (!control.hwnd) Fail("Can't create a control");
     SetWindowLongPtrW(control.hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&control));
     SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    if (!text.empty() && layout.kind != ControlKind::TextBox) FitCaption(control, text);
     if (layout.kind == ControlKind::CheckBox) SendMessageW(control.hwnd, BM_SETCHECK, layout.value, 0);
+}
+
+// The layout was drawn for a narrower default font than some systems put in its place: a caption
+// that would be cut off gets the same font a little smaller, just enough to be read whole.
+void Win32FormWindow::FitCaption(const Control& control, const std::wstring& caption) {
+    HDC dc = GetDC(control.hwnd);
+    HGDIOBJ previous = SelectObject(dc, font_);
+    const SIZE room = CaptionRoom(control.layout->kind, control.hwnd, dc);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, previous);
+    LOGFONTW smaller{};
+    GetObjectW(font_, sizeof smaller, &smaller);
+    const int smallest = MulDiv(kSmallestCaptionPoints, dpiY_, kPointsPerInch);
+    HFONT fitted = nullptr;
+    for (int height = metrics.tmHeight - metrics.tmInternalLeading;
+         height > smallest && !CaptionFits(dc, fitted ? fitted : font_, caption, room); --height) {
+        if (fitted) DeleteObject(fitted);
+        smaller.lfHeight = -(height - 1);
+        smaller.lfWidth = 0;
+        fitted = CreateFontIndirectW(&smaller);
+        if (!fitted) break;
+    }
+    ReleaseDC(control.hwnd, dc);
+    if (!fitted) return;
+    fittedFonts_.push_back(fitted);
+    SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fitted), FALSE);
+}
+
+void Win32FormWindow::ReadSchemeColours() {
+    shared_ = ResolveLegibleColours(
+        {ToColorRef(layout_.backColor), GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_WINDOW)});
+}
+
+// The form's own background colour is shared by every control that asks for the same one, and is
+// drawn as the scheme leaves it legible; other colours are the layout's.
+COLORREF Win32FormWindow::Background(Colour layoutColour) const {
+    return layoutColour == layout_.backColor ? shared_.background : ToColorRef(layoutColour);
 }
 
 void Win32FormWindow::StartTimers() {
@@ -367,16 +440,28 @@ LRESULT Win32FormWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
             const Control* control = FindByHandle(reinterpret_cast<HWND>(lParam));
             if (!control || !control->layout->backColor) break;
             HDC dc = reinterpret_cast<HDC>(wParam);
-            SetBkColor(dc, ToColorRef(*control->layout->backColor));
-            if (control->layout->foreColor) SetTextColor(dc, ToColorRef(*control->layout->foreColor));
-            return reinterpret_cast<LRESULT>(brushes_.Get(*control->layout->backColor));
+            const COLORREF back = Background(*control->layout->backColor);
+            SetBkColor(dc, back);
+            if (control->layout->foreColor)
+                SetTextColor(dc, ToColorRef(*control->layout->foreColor));
+            else if (*control->layout->backColor == layout_.backColor)
+                SetTextColor(dc, shared_.text);
+            return reinterpret_cast<LRESULT>(brushes_.Get(back));
         }
         case WM_ERASEBKGND: {
             RECT client;
             GetClientRect(hwnd_, &client);
-            FillRect(reinterpret_cast<HDC>(wParam), &client, brushes_.Get(layout_.backColor));
+            FillRect(reinterpret_cast<HDC>(wParam), &client, brushes_.Get(Background(layout_.backColor)));
             return 1;
         }
+        case WM_SYSCOLORCHANGE:
+        case WM_SETTINGCHANGE:
+        case WM_THEMECHANGED:
+            // The scheme may have changed under the window: resolve its colours again and repaint.
+            ReadSchemeColours();
+            brushes_.Clear();
+            RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+            break;
         case WM_DESTROY:
             for (const auto& [id, control] : timers_) KillTimer(hwnd_, id);
             timers_.clear();

@@ -7,6 +7,7 @@
 
 #include "platform/FormsToolkit.h"
 #include "platform/win32/Colours.h"
+#include "platform/win32/LegibleColours.h"
 #include "platform/win32/Logo.h"
 #include "platform/win32/WindowsApi.h"
 
@@ -53,6 +54,9 @@ private:
     LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
     void CreateControls();
     void CreateControl(Control& control);
+    void FitCaption(const Control& control, const std::wstring& caption);
+    void ReadSchemeColours();
+    COLORREF Background(Colour layoutColour) const;
     void StartTimers();
     Control& Find(ControlId id, ControlKind kind);
     const Control* FindByHandle(HWND hwnd) const;
@@ -66,6 +70,8 @@ private:
     HWND hwnd_ = nullptr;
     HICON icon_ = nullptr;
     HFONT font_ = nullptr;
+    std::vector<HFONT> fittedFonts_;  // smaller fonts of captions that would not fit in font_
+    LegibleColours shared_{};         // the form's background and text, as this scheme allows
     int dpiX_ = 96, dpiY_ = 96;
     bool shownBefore_ = false;
     HWND lastFocus_ = nullptr;

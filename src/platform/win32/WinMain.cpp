@@ -9,6 +9,8 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     using namespace vedodud::win32;
+    // The window scales itself by the screen's DPI, so the system need not stretch a blurred copy.
+    SetProcessDPIAware();
     Win32Shell shell;
     Win32Forms forms([&shell] { shell.TaskbarCreated(); });
     Win32WindowManager windows;

@@ -1,0 +1,67 @@
+// Form1 built by the Win32 toolkit from its layout, for the tests that look at its window.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Identity.h"
+#include "platform/win32/Handles.h"
+#include "platform/win32/Win32FormWindow.h"
+#include "platform/win32/Win32Forms.h"
+#include "ui/Form1Layout.h"
+
+namespace vedodud::win32 {
+
+struct RecordingEvents : FormEvents {
+    std::vector<std::string> seen;
+    std::function<void()> onClose;
+    std::function<void(MenuId)> onMenu;
+    void TimerTick(ControlId) override { seen.push_back("tick"); }
+    void Click(ControlId id) override {
+        seen.push_back(id == ControlId::Command3 ? "click Command3" : "click");
+    }
+    void MenuClick(MenuId id) override {
+        seen.push_back(id == MenuId::mnuTrayClose ? "menu Close" : "menu other");
+        if (onMenu) onMenu(id);
+    }
+    void CloseRequested() override {
+        seen.push_back("close");
+        if (onClose) onClose();
+    }
+};
+
+class Form1Window : public testing::Test {
+protected:
+    void SetUp() override {
+        forms_.Start(kIdentity);
+        form_ = forms_.CreateForm(Form1Layout(), events_);
+        hwnd_ = ToHwnd(form_->hWnd());
+        window_ = static_cast<Win32FormWindow*>(form_.get());
+        HDC screen = GetDC(nullptr);
+        dpi_ = GetDeviceCaps(screen, LOGPIXELSX);
+        ReleaseDC(nullptr, screen);
+    }
+    int Pixels(int twips) const { return MulDiv(twips, dpi_, 1440); }
+    HWND Control(ControlId id) const { return window_->ControlHandle(id); }
+    std::wstring TextOf(HWND hwnd) const {
+        wchar_t text[256] = {};
+        GetWindowTextW(hwnd, text, 256);
+        return text;
+    }
+
+    Win32Forms forms_;
+    RecordingEvents events_;
+    std::unique_ptr<FormWindow> form_;
+    Win32FormWindow* window_ = nullptr;
+    HWND hwnd_ = nullptr;
+    int dpi_ = 96;
+    std::atomic<bool> forms_done_{false};
+    DWORD main_thread_ = GetCurrentThreadId();
+};
+
+}  // namespace vedodud::win32
