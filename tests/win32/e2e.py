@@ -141,6 +141,16 @@ class Program:
         self.started = time.monotonic()
         self.process = subprocess.Popen([WINE_RUN, "--root", root, "--gui", exe],
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            prefix = gui_prefix(root)
+            wait_for("Wine's server", lambda: wine_servers_of(prefix), 30)
+            here = os.readlink("/proc/self/ns/net")
+            servers = wine_servers_of(prefix)
+            assert servers and all(space == here for space in servers), \
+                f"Wine's server must share the test's network namespace {here}: {servers}"
+        except BaseException:
+            self.stop()
+            raise
 
     def ended(self):
         return self.process.poll() is not None
@@ -332,11 +342,6 @@ def main():
     desktop = Desktop(os.path.join(args.shots, args.scenario))
     program = Program(args.root, args.exe)
     try:
-        wait_for("Wine's server", lambda: wine_servers_of(gui_prefix(args.root)), 30)
-        here = os.readlink("/proc/self/ns/net")
-        servers = wine_servers_of(gui_prefix(args.root))
-        assert servers and all(space == here for space in servers), \
-            f"Wine's server must share the test's network namespace {here}: {servers}"
         SCENARIOS[args.scenario](desktop, program)
     except Exception:
         desktop.screenshot("failure")
