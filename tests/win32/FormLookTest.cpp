@@ -1,5 +1,5 @@
 // How Form1's captions are drawn: in colours the scheme leaves legible, and whole inside their boxes.
-#include <initializer_list>
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -11,24 +11,15 @@ namespace {
 // Sets system colours for the length of a test, then puts the previous ones back.
 class SystemColours {
 public:
-    SystemColours(std::initializer_list<std::pair<int, COLORREF>> colours) {
-        for (const auto& [index, colour] : colours) {
-            indices_.push_back(index);
-            previous_.push_back(GetSysColor(index));
-            wanted_.push_back(colour);
-        }
-        Set(wanted_);
-    }
-    ~SystemColours() { Set(previous_); }
-    SystemColours(const SystemColours&) = delete;
-    SystemColours& operator=(const SystemColours&) = delete;
-
-private:
-    void Set(const std::vector<COLORREF>& colours) {
+    SystemColours(std::vector<int> indices, std::vector<COLORREF> colours) : indices_(std::move(indices)) {
+        for (int index : indices_) previous_.push_back(GetSysColor(index));
         SetSysColors(static_cast<int>(indices_.size()), indices_.data(), colours.data());
     }
+    ~SystemColours() { SetSysColors(static_cast<int>(indices_.size()), indices_.data(), previous_.data()); }
+
+private:
     std::vector<int> indices_;
-    std::vector<COLORREF> previous_, wanted_;
+    std::vector<COLORREF> previous_;
 };
 
 struct Drawn {
@@ -76,8 +67,8 @@ TEST_F(Form1Window, CaptionsFollowTheSchemeInOneLegibleSharedBackground) {
                             Scheme{"black caption text", kBlack, kBlack, kWhite, kWhite, kBlack},
                             Scheme{"high contrast white on black", kWhite, kWhite, kBlack, kBlack, kWhite},
                             Scheme{"high contrast black on white", kWhite, kBlack, kWhite, kWhite, kBlack}}) {
-        SystemColours scheme{
-            {COLOR_CAPTIONTEXT, s.captionText}, {COLOR_WINDOWTEXT, s.windowText}, {COLOR_WINDOW, s.window}};
+        SystemColours scheme({COLOR_CAPTIONTEXT, COLOR_WINDOWTEXT, COLOR_WINDOW},
+                             {s.captionText, s.windowText, s.window});
         EXPECT_EQ(FormBackground(hwnd_), s.background) << s.name;
         for (ControlId id : {ControlId::Label1, ControlId::Check1, ControlId::Frame1}) {
             const Drawn drawn = CaptionColours(hwnd_, Control(id));

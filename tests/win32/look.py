@@ -21,36 +21,20 @@ HERE = os.path.dirname(os.path.realpath(__file__))
 WINE_ENV = os.path.join(HERE, "..", "..", "cmake", "wine-env.sh")
 
 WHITE, BLACK = (255, 255, 255), (0, 0, 0)
-# Windows 2000's standard scheme: caption text white.
-CLASSIC = {"ActiveTitle": "10 36 106", "TitleText": "255 255 255", "InactiveTitle": "128 128 128",
-           "InactiveTitleText": "212 208 200", "ButtonFace": "212 208 200", "ButtonText": "0 0 0",
-           "ButtonShadow": "128 128 128", "ButtonHilight": "255 255 255", "ButtonDkShadow": "64 64 64",
-           "ButtonLight": "212 208 200", "Window": "255 255 255", "WindowText": "0 0 0",
-           "Hilight": "10 36 106", "HilightText": "255 255 255", "GrayText": "128 128 128"}
-# Windows 10's light scheme: caption text black.
-WINDOWS_10 = {"ActiveTitle": "153 180 209", "TitleText": "0 0 0", "InactiveTitle": "191 205 219",
-              "InactiveTitleText": "0 0 0", "ButtonFace": "240 240 240", "ButtonText": "0 0 0",
-              "ButtonShadow": "160 160 160", "ButtonHilight": "255 255 255", "ButtonDkShadow": "105 105 105",
-              "ButtonLight": "227 227 227", "Window": "255 255 255", "WindowText": "0 0 0",
-              "Hilight": "0 120 215", "HilightText": "255 255 255", "GrayText": "109 109 109"}
-HIGH_CONTRAST_BLACK = {"ActiveTitle": "128 0 128", "TitleText": "255 255 255", "InactiveTitle": "0 128 0",
-                       "InactiveTitleText": "255 255 255", "ButtonFace": "0 0 0", "ButtonText": "255 255 255",
-                       "ButtonShadow": "128 128 128", "ButtonHilight": "255 255 255",
-                       "ButtonDkShadow": "255 255 255", "ButtonLight": "192 192 192", "Window": "0 0 0",
-                       "WindowText": "255 255 255", "Hilight": "128 0 128", "HilightText": "255 255 255",
-                       "GrayText": "0 255 0"}
-HIGH_CONTRAST_WHITE = {"ActiveTitle": "0 0 0", "TitleText": "255 255 255", "InactiveTitle": "255 255 255",
-                       "InactiveTitleText": "0 0 0", "ButtonFace": "255 255 255", "ButtonText": "0 0 0",
-                       "ButtonShadow": "128 128 128", "ButtonHilight": "255 255 255", "ButtonDkShadow": "0 0 0",
-                       "ButtonLight": "192 192 192", "Window": "255 255 255", "WindowText": "0 0 0",
-                       "Hilight": "0 0 0", "HilightText": "255 255 255", "GrayText": "0 128 0"}
+
+
+def scheme(title, title_text, face, face_text, window, window_text):
+    """The registry values of a colour scheme that this window shows (title bar unshaded)."""
+    return {"ActiveTitle": title, "GradientActiveTitle": title, "TitleText": title_text, "ButtonFace": face,
+            "ButtonText": face_text, "ButtonLight": face, "Window": window, "WindowText": window_text}
+
+
+CLASSIC = scheme("10 36 106", "255 255 255", "212 208 200", "0 0 0", "255 255 255", "0 0 0")  # Windows 2000
+WINDOWS_10 = scheme("153 180 209", "0 0 0", "240 240 240", "0 0 0", "255 255 255", "0 0 0")
+HIGH_CONTRAST_BLACK = scheme("128 0 128", "255 255 255", "0 0 0", "255 255 255", "0 0 0", "255 255 255")
+HIGH_CONTRAST_WHITE = scheme("0 0 0", "255 255 255", "255 255 255", "0 0 0", "255 255 255", "0 0 0")
 
 # name: (colours set in the registry or None for the prefix's own, DPI or None, expected background)
-# Title bars shade from the active (inactive) title colour into the gradient one: no shade here.
-for scheme in (CLASSIC, WINDOWS_10, HIGH_CONTRAST_BLACK, HIGH_CONTRAST_WHITE):
-    scheme["GradientActiveTitle"] = scheme["ActiveTitle"]
-    scheme["GradientInactiveTitle"] = scheme["InactiveTitle"]
-
 CASES = {
     "default": (None, None, WHITE),
     "classic": (CLASSIC, None, WHITE),
