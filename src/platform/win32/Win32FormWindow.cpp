@@ -233,20 +233,21 @@ void Win32FormWindow::FitCaption(const Control& control, const std::wstring& cap
     SelectObject(dc, previous);
     LOGFONTW smaller{};
     GetObjectW(font_, sizeof smaller, &smaller);
+    smaller.lfWidth = 0;
     const int smallest = MulDiv(kSmallestCaptionPoints, dpiY_, kPointsPerInch);
-    HFONT fitted = nullptr;
+    HFONT current = font_;
     for (int height = metrics.tmHeight - metrics.tmInternalLeading;
-         height > smallest && !CaptionFits(dc, fitted ? fitted : font_, caption, room); --height) {
-        if (fitted) DeleteObject(fitted);
-        smaller.lfHeight = -(height - 1);
-        smaller.lfWidth = 0;
-        fitted = CreateFontIndirectW(&smaller);
-        if (!fitted) break;
+         !CaptionFits(dc, current, caption, room) && --height >= smallest;) {
+        smaller.lfHeight = -height;
+        HFONT next = CreateFontIndirectW(&smaller);
+        if (!next) break;
+        if (current != font_) DeleteObject(current);
+        current = next;
     }
     ReleaseDC(control.hwnd, dc);
-    if (!fitted) return;
-    fittedFonts_.push_back(fitted);
-    SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fitted), FALSE);
+    if (current == font_) return;
+    fittedFonts_.push_back(current);
+    SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(current), FALSE);
 }
 
 void Win32FormWindow::ReadSchemeColours() {
