@@ -28,6 +28,14 @@ enum class ControlKind { TextBox, Frame, Shape, PictureBox, CheckBox, Timer, Com
 
 enum class BorderStyle { FixedToolWindow };
 
+// What a shape's fill tells someone who cannot see it: `match` for one colour, `other` for any other.
+struct FillDescription {
+    Colour colour = 0;
+    WString match, other;
+
+    const WString& For(Colour fill) const { return fill == colour ? match : other; }
+};
+
 struct ControlLayout {
     ControlId id{};
     std::string_view name{};
@@ -39,10 +47,11 @@ struct ControlLayout {
     int tabIndex = -1;  // -1: takes no part in the tab order
     std::optional<Colour> backColor{};
     std::optional<Colour> foreColor{};
-    std::optional<Colour> fillColor{};    // shape
-    std::optional<Colour> borderColor{};  // shape outline, one pixel solid
-    std::int16_t value = 0;               // check box
-    int intervalMs = 0;                   // timer
+    std::optional<Colour> fillColor{};                 // shape
+    std::optional<Colour> borderColor{};               // shape outline, one pixel solid
+    std::optional<FillDescription> fillDescription{};  // shape
+    std::int16_t value = 0;                            // check box
+    int intervalMs = 0;                                // timer
     bool enabled = true;
     bool flat = false;  // picture box drawn without a bevel
     ImageId picture = ImageId::None;

@@ -3,22 +3,31 @@
 #pragma once
 
 #include <exception>
+#include <string>
 #include <utility>
 
 #include "platform/FormsToolkit.h"
 
 namespace vedodud {
 
-template <class Result, class Handler>
-Result RunGuarded(FormsToolkit& forms, Result fallback, Handler&& handler) noexcept {
+// The one place where an error leaving program code is caught: its text goes to `report`, and
+// `fallback` is the answer.
+template <class Result, class Reporter, class Handler>
+Result RunReporting(Reporter&& report, Result fallback, Handler&& handler) noexcept {
     try {
         return std::forward<Handler>(handler)();
     } catch (const std::exception& error) {
-        forms.ReportFatalError(error.what());
+        report(std::string(error.what()));
     } catch (...) {
-        forms.ReportFatalError("Unexpected error");
+        report(std::string("Unexpected error"));
     }
     return fallback;
+}
+
+template <class Result, class Handler>
+Result RunGuarded(FormsToolkit& forms, Result fallback, Handler&& handler) noexcept {
+    return RunReporting([&forms](const std::string& message) { forms.ReportFatalError(message); }, fallback,
+                        std::forward<Handler>(handler));
 }
 
 template <class Handler>

@@ -44,6 +44,7 @@ FormLayout MakeForm1Layout() {
         Place(ControlId::Shape1, "Shape1", ControlKind::Shape, ControlId::Frame1, 120, 240, 2415, 2055);
     shape1.fillColor = STATUS_ONLINE_COLOR;
     shape1.borderColor = kSystemWindowText;
+    shape1.fillDescription = FillDescription{STATUS_ONLINE_COLOR, u"online", u"offline"};
 
     ControlLayout picture1 =
         Place(ControlId::Picture1, "Picture1", ControlKind::PictureBox, {}, 120, 480, 4575, 1695);

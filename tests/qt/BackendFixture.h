@@ -12,7 +12,7 @@
 
 #include "app/Identity.h"
 #include "platform/RuntimeError.h"
-#include "platform/qt/IconvCodePage.h"
+#include "platform/iconv/IconvCodePage.h"
 #include "platform/qt/QtFormWindow.h"
 #include "platform/qt/QtFormsToolkit.h"
 #include "platform/qt/QtShell.h"

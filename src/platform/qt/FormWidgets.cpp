@@ -21,8 +21,9 @@ QAccessibleInterface* FormAccessible(const QString&, QObject* object) {
     return form ? new QAccessibleWidget(form, QAccessible::Window) : nullptr;
 }
 
-ShapeWidget::ShapeWidget(QWidget* parent, Colour fill, Colour border, Colour onlineColour)
-    : QWidget(parent), fill_(fill), border_(border), onlineColour_(onlineColour) {
+ShapeWidget::ShapeWidget(QWidget* parent, Colour fill, Colour border,
+                         std::optional<FillDescription> description)
+    : QWidget(parent), fill_(fill), border_(border), description_(std::move(description)) {
     ToQColor(fill);  // an invalid colour fails here, at creation, not later while painting
     ToQColor(border);
     SetFill(fill);
@@ -33,7 +34,7 @@ void ShapeWidget::SetFill(Colour colour) {
     fill_ = colour;
     // Qt announces a new description to screen readers, and only a new one: a reader hears the site
     // go down or come back, not every probe.
-    setAccessibleDescription(colour == onlineColour_ ? QStringLiteral("online") : QStringLiteral("offline"));
+    if (description_) setAccessibleDescription(ToQString(description_->For(colour)));
     update();
 }
 

@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "platform/Types.h"
+#include "platform/FormLayout.h"
 
 namespace vedodud::qt {
 
@@ -25,10 +25,10 @@ private:
 QAccessibleInterface* FormAccessible(const QString& className, QObject* object);
 
 // A rectangle filled in its fill colour with a one-pixel outline. Colour alone tells nothing to a
-// screen reader, so its accessible description says which of the two states it shows.
+// screen reader, so its accessible description says what the fill means, where the layout tells.
 class ShapeWidget final : public QWidget {
 public:
-    ShapeWidget(QWidget* parent, Colour fill, Colour border, Colour onlineColour);
+    ShapeWidget(QWidget* parent, Colour fill, Colour border, std::optional<FillDescription> description);
 
     Colour Fill() const { return fill_; }
     void SetFill(Colour colour);
@@ -39,7 +39,7 @@ protected:
 private:
     Colour fill_;
     Colour border_;
-    Colour onlineColour_;
+    std::optional<FillDescription> description_;
 };
 
 }  // namespace vedodud::qt

@@ -18,7 +18,6 @@
 #include "platform/RuntimeError.h"
 #include "platform/qt/QtFormsToolkit.h"
 #include "platform/qt/Rendering.h"
-#include "ui/Form1Layout.h"
 
 namespace vedodud::qt {
 
@@ -44,11 +43,7 @@ void SetForeground(QWidget& widget, Colour colour) {
     widget.setPalette(palette);
 }
 
-Qt::WindowFlags FormFlags(BorderStyle border, bool trayAvailable) {
-    switch (border) {
-        case BorderStyle::FixedToolWindow:
-            break;
-    }
+Qt::WindowFlags FormFlags(bool trayAvailable) {
     // A thin title bar with a close box only. With no notification area to hide in, the window
     // needs a minimise box and a taskbar button instead, or it could never get out of the way.
     Qt::WindowFlags flags = Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
@@ -87,8 +82,9 @@ QWidget* BuildControl(const ControlLayout& control, QWidget& parent, const std::
             widget = new QGroupBox(text, &parent);
             break;
         case ControlKind::Shape:
-            widget = new ShapeWidget(&parent, control.fillColor.value_or(kSystemWindowBackground),
-                                     control.borderColor.value_or(kSystemWindowText), STATUS_ONLINE_COLOR);
+            widget =
+                new ShapeWidget(&parent, control.fillColor.value_or(kSystemWindowBackground),
+                                control.borderColor.value_or(kSystemWindowText), control.fillDescription);
             // The light's name is its frame's caption: that is what a sighted user reads beside it.
             if (auto* frame = qobject_cast<QGroupBox*>(&parent)) widget->setAccessibleName(frame->title());
             break;
@@ -104,10 +100,7 @@ QWidget* BuildControl(const ControlLayout& control, QWidget& parent, const std::
         }
         case ControlKind::CheckBox: {
             auto* check = new QCheckBox(text, &parent);
-            check->setTristate(control.value == 2);
-            check->setCheckState(control.value == 1   ? Qt::Checked
-                                 : control.value == 2 ? Qt::PartiallyChecked
-                                                      : Qt::Unchecked);
+            check->setChecked(control.value == 1);
             widget = check;
             break;
         }
@@ -178,18 +171,12 @@ void LabelTextBoxes(const FormState& state) {
     }
 }
 
+// The widgets the focus moves through; frames and labels sit in the order but pass the focus on.
 std::vector<QWidget*> TabOrder(const FormState& state) {
-    std::vector<const ControlLayout*> ordered;
-    for (const auto& control : state.layout.controls)
-        if (control.tabIndex >= 0 && state.controls.contains(control.id)) ordered.push_back(&control);
-    std::stable_sort(ordered.begin(), ordered.end(),
-                     [](const auto* a, const auto* b) { return a->tabIndex < b->tabIndex; });
     std::vector<QWidget*> widgets;
-    for (const auto* control : ordered) {
-        QWidget* widget = state.controls.at(control->id);
-        // Frames and labels sit in the order but cannot hold the focus: tabbing passes them by.
-        if (widget->focusPolicy() & Qt::TabFocus) widgets.push_back(widget);
-    }
+    for (const ControlLayout* control : state.layout.TabOrder())
+        if (control->HoldsFocus() && state.controls.contains(control->id))
+            widgets.push_back(state.controls.at(control->id));
     return widgets;
 }
 
@@ -198,7 +185,7 @@ std::map<QAction*, MenuId> AddItems(QMenu& menu, const MenuLayout& layout) {
     menu.setTitle(ToQString(layout.caption));
     std::map<QAction*, MenuId> items;
     for (const auto& item : layout.items) {
-        if (item.caption == u"-") {
+        if (item.IsSeparator()) {
             menu.addSeparator();
         } else {
             QAction* action = menu.addAction(ToQString(item.caption));
@@ -235,7 +222,7 @@ std::shared_ptr<FormState> BuildForm(QtFormsToolkit& toolkit, WindowTable& table
     auto state = std::make_shared<FormState>(toolkit, table, layout, events);
     const std::weak_ptr<FormState> weak = state;
 
-    auto* form = new FormWidget(FormFlags(layout.border, trayAvailable), [weak] {
+    auto* form = new FormWidget(FormFlags(trayAvailable), [weak] {
         const auto state = weak.lock();
         if (state && state->life == FormState::Life::Loaded)
             state->toolkit.Deliver([&] { state->events.CloseRequested(); });
@@ -339,7 +326,7 @@ void QtFormWindow::SetVisible(bool visible) {
     } else if (state_->toolkit.TrayAvailable()) {
         // A tray may have come since the window was built without one: from now on the window is
         // the tool window it is meant to be, kept in the tray rather than on the taskbar.
-        const Qt::WindowFlags flags = FormFlags(state_->layout.border, true);
+        const Qt::WindowFlags flags = FormFlags(true);
         if (form.windowFlags() != flags) form.setWindowFlags(flags);
         form.hide();
     } else if (form.isVisible()) {

@@ -8,6 +8,7 @@
 #include <exception>
 
 #include "app/Identity.h"
+#include "platform/HandlerGuard.h"
 #include "platform/RuntimeError.h"
 #include "platform/qt/FormWidgets.h"
 #include "platform/qt/QtFormWindow.h"
@@ -118,13 +119,7 @@ void QtFormsToolkit::ReportFatalError(const std::string& message) {
 
 void QtFormsToolkit::Deliver(const std::function<void()>& event) noexcept {
     if (failed_) return;
-    try {
-        event();
-    } catch (const std::exception& error) {
-        ReportFatalError(error.what());
-    } catch (...) {
-        ReportFatalError("Unexpected error");
-    }
+    RunGuarded(*this, event);
 }
 
 void QtFormsToolkit::FormUnloaded() {

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/common/DebugLog.h"
 #include "platform/common/NotifyIconRecord.h"
 #include "platform/qt/Rendering.h"
 
@@ -76,17 +77,18 @@ QtShell::~QtShell() = default;
 
 Long QtShell::Shell_NotifyIconA(Long dwMessage, NotifyIconDataA& lpData) {
     const Record record(lpData);
-    if (record.cbSize != static_cast<Long>(kNotifyIconDataASize)) return 0;
-    switch (dwMessage) {
-        case NIM_ADD:
-            return Add(record);
-        case NIM_MODIFY:
-            return Modify(record);
-        case NIM_DELETE:
-            return Delete(record);
-        default:
-            return 0;
+    Long result = 0;
+    if (record.cbSize == static_cast<Long>(kNotifyIconDataASize)) {
+        if (dwMessage == NIM_ADD) result = Add(record);
+        if (dwMessage == NIM_MODIFY) result = Modify(record);
+        if (dwMessage == NIM_DELETE) result = Delete(record);
     }
+    // The caller ignores the answer, as Windows programs do; the log is the only trace.
+    if (result == 0 && DebugLogEnabled())
+        DebugLog("shell", "operation " + std::to_string(dwMessage) + " refused for icon (" +
+                              std::to_string(record.hWnd) + ", " + std::to_string(record.uID) +
+                              "), record of " + std::to_string(record.cbSize) + " bytes");
+    return result;
 }
 
 Long QtShell::Add(const Record& record) {

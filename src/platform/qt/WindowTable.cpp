@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <exception>
 
+#include "platform/HandlerGuard.h"
+
 namespace vedodud::qt {
 
 namespace {
@@ -78,14 +80,8 @@ Long WindowTable::Send(Long hWnd, Long msg, Long wParam, Long lParam) {
 }
 
 Long WindowTable::SendGuarded(Long hWnd, Long msg, Long wParam, Long lParam) noexcept {
-    try {
-        return Send(hWnd, msg, wParam, lParam);
-    } catch (const std::exception& error) {
-        ReportError(error.what());
-    } catch (...) {
-        ReportError("Unexpected error");
-    }
-    return 0;
+    return RunReporting([this](const std::string& message) { ReportError(message); }, Long{0},
+                        [&] { return Send(hWnd, msg, wParam, lParam); });
 }
 
 bool WindowTable::Post(Long hWnd, Long msg, Long wParam, Long lParam) {

@@ -3,7 +3,7 @@
 
 #include "app/Program.h"
 #include "platform/curl/CurlInternet.h"
-#include "platform/qt/IconvCodePage.h"
+#include "platform/iconv/IconvCodePage.h"
 #include "platform/qt/QtFormsToolkit.h"
 #include "platform/qt/QtShell.h"
 #include "platform/qt/QtWindowManager.h"
@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);  // also sets the locale the code page follows
 
     vedodud::qt::WindowTable table;
-    vedodud::qt::IconvCodePage codePage;
+    vedodud::IconvCodePage codePage;
     vedodud::qt::DesktopTrayHost trayHost;
     vedodud::qt::QtFormsToolkit forms(table, trayHost);
     vedodud::qt::QtWindowManager windows(table);

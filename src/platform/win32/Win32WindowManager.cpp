@@ -2,7 +2,9 @@
 
 #include <utility>
 
+#include "platform/HandlerGuard.h"
 #include "platform/RuntimeError.h"
+#include "platform/common/DebugLog.h"
 #include "platform/win32/Handles.h"
 
 namespace vedodud::win32 {
@@ -15,14 +17,15 @@ template <std::size_t Slot>
 LRESULT CALLBACK SlotProcedure(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     const WindowProcedure& procedure = g_procedures[Slot];
     if (!procedure) return DefWindowProcA(hWnd, msg, wParam, lParam);
-    // The program's procedures never throw (they report errors themselves); this one must not
-    // let anything unwind into user32 either.
-    try {
-        return procedure(ToLong(hWnd), static_cast<Long>(msg), static_cast<Long>(wParam),
-                         static_cast<Long>(lParam));
-    } catch (...) {
-        return 0;
-    }
+    // The program's procedures report their own errors; whatever still escapes must not unwind
+    // into user32, so it is logged and the message answered with 0.
+    return RunReporting(
+        [](const std::string& error) { DebugLog("windows", "window procedure failed: " + error); },
+        LRESULT{0},
+        [&] {
+            return static_cast<LRESULT>(procedure(ToLong(hWnd), static_cast<Long>(msg),
+                                                  static_cast<Long>(wParam), static_cast<Long>(lParam)));
+        });
 }
 
 template <std::size_t... Slots>

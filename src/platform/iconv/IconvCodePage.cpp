@@ -1,4 +1,4 @@
-#include "platform/qt/IconvCodePage.h"
+#include "platform/iconv/IconvCodePage.h"
 
 #include <langinfo.h>
 
@@ -8,7 +8,7 @@
 #include "platform/RuntimeError.h"
 #include "platform/common/Utf16.h"
 
-namespace vedodud::qt {
+namespace vedodud {
 
 namespace {
 
@@ -105,4 +105,4 @@ WString IconvCodePage::FromAnsi(std::string_view text) {
     return out;
 }
 
-}  // namespace vedodud::qt
+}  // namespace vedodud

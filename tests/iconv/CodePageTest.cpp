@@ -5,9 +5,9 @@
 #include <string>
 
 #include "platform/RuntimeError.h"
-#include "platform/qt/IconvCodePage.h"
+#include "platform/iconv/IconvCodePage.h"
 
-namespace vedodud::qt {
+namespace vedodud {
 namespace {
 
 // "UTF8_3": the character set and the case's place in its table.
@@ -83,4 +83,4 @@ TEST(IconvCodePage, RoundTripsALongText) {
 }
 
 }  // namespace
-}  // namespace vedodud::qt
+}  // namespace vedodud

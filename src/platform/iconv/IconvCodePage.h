@@ -7,7 +7,7 @@
 
 #include "platform/CodePage.h"
 
-namespace vedodud::qt {
+namespace vedodud {
 
 class IconvCodePage final : public CodePage {
 public:
@@ -29,4 +29,4 @@ private:
     iconv_t fromAnsi_;
 };
 
-}  // namespace vedodud::qt
+}  // namespace vedodud
