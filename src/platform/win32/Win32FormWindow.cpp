@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/HandlerGuard.h"
 #include "platform/RuntimeError.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/ResourceIds.h"
@@ -204,9 +205,7 @@ void Win32FormWindow::CreateControl(Control& control) {
         case ControlKind::Timer:
             return;
     }
-    // Frames and labels pass the focus on; everything else in the tab order can hold it.
-    if (layout.tabIndex >= 0 && layout.kind != ControlKind::Frame && layout.kind != ControlKind::Label)
-        style |= WS_TABSTOP;
+    if (layout.HoldsFocus()) style |= WS_TABSTOP;
     if (!layout.enabled) style |= WS_DISABLED;
 
     const int id = kFirstControlId + static_cast<int>(&control - controls_.data());
@@ -309,9 +308,9 @@ void Win32FormWindow::SetVisible(bool visible) {
     SetForegroundWindow(hwnd);
     if (!shownBefore_) {
         shownBefore_ = true;
-        // The first control of the tab order starts with the focus.
+        const ControlLayout* first = layout_.FirstFocus();
         for (const Control& control : controls_)
-            if (control.layout->tabIndex == 0 && control.hwnd) lastFocus_ = control.hwnd;
+            if (control.layout == first && control.hwnd) lastFocus_ = control.hwnd;
     }
     if (lastFocus_) SetFocus(lastFocus_);
 }
@@ -337,7 +336,7 @@ void Win32FormWindow::PopupMenu(MenuId menuId) {
     for (std::size_t index = 0; index < menu.items.size(); ++index) {
         const MenuItemLayout& item = menu.items[index];
         const std::wstring caption = ToWide(item.caption);
-        const BOOL added = item.caption == u"-"
+        const BOOL added = item.IsSeparator()
                                ? AppendMenuW(popup, MF_SEPARATOR, 0, nullptr)
                                : AppendMenuW(popup, MF_STRING, kFirstMenuCommand + index, caption.c_str());
         if (!added) {
@@ -398,14 +397,7 @@ LRESULT CALLBACK Win32FormWindow::FormProcedure(HWND hwnd, UINT msg, WPARAM wPar
     Win32FormWindow* form = FormOf(hwnd);
     if (!form) return DefWindowProcA(hwnd, msg, wParam, lParam);
     // Nothing may unwind into user32: an error here ends the program after its report.
-    try {
-        return form->Handle(msg, wParam, lParam);
-    } catch (const std::exception& error) {
-        form->toolkit_.ReportFatalError(error.what());
-    } catch (...) {
-        form->toolkit_.ReportFatalError("Unexpected error");
-    }
-    return 0;
+    return RunGuarded(form->toolkit_, LRESULT{0}, [&] { return form->Handle(msg, wParam, lParam); });
 }
 
 LRESULT Win32FormWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {

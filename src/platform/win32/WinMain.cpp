@@ -1,5 +1,6 @@
 // Vedodud.exe: the program on its native Win32 platform.
 #include "app/Program.h"
+#include "platform/HandlerGuard.h"
 #include "platform/win32/Win32CodePage.h"
 #include "platform/win32/Win32Forms.h"
 #include "platform/win32/Win32Internet.h"
@@ -17,12 +18,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Win32Internet internet;
     Win32CodePage codePage;
     vedodud::Platform platform{forms, windows, shell, internet, codePage};
-    try {
-        return vedodud::RunProgram(platform);
-    } catch (const std::exception& error) {
-        forms.ReportFatalError(error.what());
-    } catch (...) {
-        forms.ReportFatalError("Unexpected error");
-    }
-    return 1;
+    // Start-up itself may fail (no window class, no timer): reported like any handler's error.
+    return vedodud::RunGuarded(forms, 1, [&] { return vedodud::RunProgram(platform); });
 }
