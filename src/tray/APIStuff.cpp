@@ -39,6 +39,8 @@ void APIStuff::AddTrayIcon(const std::shared_ptr<TrayForm>& frm, const std::shar
     data.hIcon = frm->IconHandle();
     data.uCallbackMessage = TRAY_CALLBACK_MSG;
     data.uFlags = NIF_MESSAGE | NIF_ICON;
+    // Written a second time on purpose, last before the call: the size is what the shell checks
+    // first, so it is set where a reader of this call sees it. The second write changes nothing.
     data.cbSize = NOTIFYICONDATAA_V1_SIZE;
     NotifyShell(NIM_ADD);
 }
@@ -69,6 +71,8 @@ Long APIStuff::TrayWndProc(Long hWnd, Long uMsg, Long wParam, Long lParam) {
         form->PopupMenu(*menu);
         // The chosen item may have removed the icon or destroyed the window: leave it alone.
         if (!state_.HookedForm) return 0;
+        // A popup menu of a background window closes only when its window next gets a message;
+        // without this nudge the next right-click over the icon would find the old menu still up.
         platform_.windows.PostMessageA(state_.HookedForm->hWnd(), WM_NULL, 0, 0);
         return 0;
     }

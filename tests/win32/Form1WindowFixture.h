@@ -12,7 +12,7 @@
 #include "app/Identity.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32FormWindow.h"
-#include "platform/win32/Win32Forms.h"
+#include "platform/win32/Win32FormsToolkit.h"
 #include "ui/Form1Layout.h"
 
 namespace vedodud::win32 {
@@ -54,7 +54,7 @@ protected:
         return text;
     }
 
-    Win32Forms forms_;
+    Win32FormsToolkit forms_;
     RecordingEvents events_;
     std::unique_ptr<FormWindow> form_;
     Win32FormWindow* window_ = nullptr;

@@ -5,7 +5,7 @@
 
 #include "app/Identity.h"
 #include "platform/win32/Handles.h"
-#include "platform/win32/Win32Forms.h"
+#include "platform/win32/Win32FormsToolkit.h"
 #include "platform/win32/Win32Shell.h"
 #include "support/IconRecord.h"
 #include "ui/Form1Layout.h"
@@ -54,7 +54,7 @@ struct NullEvents : FormEvents {
 
 TEST(TaskbarRestart, TheFormPassesTheBroadcastToTheShell) {
     int announced = 0;
-    Win32Forms forms([&] { ++announced; });
+    Win32FormsToolkit forms([&] { ++announced; });
     forms.Start(kIdentity);
     NullEvents events;
     auto form = forms.CreateForm(Form1Layout(), events);
@@ -63,7 +63,7 @@ TEST(TaskbarRestart, TheFormPassesTheBroadcastToTheShell) {
 }
 
 TEST(RealShell, TakesTheRecordAsItStands) {
-    Win32Forms forms;
+    Win32FormsToolkit forms;
     forms.Start(kIdentity);
     NullEvents events;
     auto form = forms.CreateForm(Form1Layout(), events);

@@ -7,7 +7,7 @@
 #include "platform/win32/Handles.h"
 #include "platform/win32/ResourceIds.h"
 #include "platform/win32/Win32CodePage.h"
-#include "platform/win32/Win32Forms.h"
+#include "platform/win32/Win32FormsToolkit.h"
 
 namespace vedodud::win32 {
 namespace {
@@ -87,7 +87,7 @@ void Win32FormWindow::RegisterClasses(HINSTANCE instance) {
     registerChild(&PictureProcedure, kPictureClass, "Can't register the picture class");
 }
 
-Win32FormWindow::Win32FormWindow(Win32Forms& toolkit, const FormLayout& layout, FormEvents& events)
+Win32FormWindow::Win32FormWindow(Win32FormsToolkit& toolkit, const FormLayout& layout, FormEvents& events)
     : toolkit_(toolkit), layout_(layout), events_(events) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     HDC screen = GetDC(nullptr);
@@ -497,6 +497,8 @@ LRESULT CALLBACK Win32FormWindow::PictureProcedure(HWND hwnd, UINT msg, WPARAM w
     const auto* control = reinterpret_cast<const Control*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (msg == WM_ERASEBKGND) return 1;
     if (msg == WM_LBUTTONDOWN) SetFocus(hwnd);
+    // Wants no keys of its own: Tab and the arrows stay with the dialog manager, so the focus
+    // passes through the logo to the next control instead of stopping there.
     if (msg == WM_GETDLGCODE) return 0;
     if (msg != WM_PAINT || !control) return DefWindowProcW(hwnd, msg, wParam, lParam);
     PAINTSTRUCT paint;

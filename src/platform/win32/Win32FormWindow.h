@@ -13,12 +13,12 @@
 
 namespace vedodud::win32 {
 
-class Win32Forms;
+class Win32FormsToolkit;
 
 class Win32FormWindow : public FormWindow {
 public:
     // Builds the window hidden, with every control at its initial value and its timers started.
-    Win32FormWindow(Win32Forms& toolkit, const FormLayout& layout, FormEvents& events);
+    Win32FormWindow(Win32FormsToolkit& toolkit, const FormLayout& layout, FormEvents& events);
     ~Win32FormWindow() override;
     Win32FormWindow(const Win32FormWindow&) = delete;
     Win32FormWindow& operator=(const Win32FormWindow&) = delete;
@@ -64,7 +64,7 @@ private:
     int ToPixelsX(int twips) const;
     int ToPixelsY(int twips) const;
 
-    Win32Forms& toolkit_;
+    Win32FormsToolkit& toolkit_;
     const FormLayout& layout_;
     FormEvents& events_;
     HWND hwnd_ = nullptr;

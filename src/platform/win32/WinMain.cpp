@@ -2,7 +2,7 @@
 #include "app/Program.h"
 #include "platform/HandlerGuard.h"
 #include "platform/win32/Win32CodePage.h"
-#include "platform/win32/Win32Forms.h"
+#include "platform/win32/Win32FormsToolkit.h"
 #include "platform/win32/Win32Internet.h"
 #include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32WindowManager.h"
@@ -13,7 +13,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // The window scales itself by the screen's DPI, so the system need not stretch a blurred copy.
     SetProcessDPIAware();
     Win32Shell shell;
-    Win32Forms forms([&shell] { shell.TaskbarCreated(); });
+    Win32FormsToolkit forms([&shell] { shell.TaskbarCreated(); });
     Win32WindowManager windows;
     Win32Internet internet;
     Win32CodePage codePage;

@@ -14,11 +14,11 @@ namespace vedodud::win32 {
 
 class Win32FormWindow;
 
-class Win32Forms : public FormsToolkit {
+class Win32FormsToolkit : public FormsToolkit {
 public:
     // `taskbarCreated` runs when the shell announces a new taskbar (Explorer restarted).
-    explicit Win32Forms(std::function<void()> taskbarCreated = {});
-    ~Win32Forms() override;
+    explicit Win32FormsToolkit(std::function<void()> taskbarCreated = {});
+    ~Win32FormsToolkit() override;
 
     void Start(const ProgramIdentity& identity) override;
     std::unique_ptr<FormWindow> CreateForm(const FormLayout& layout, FormEvents& events) override;

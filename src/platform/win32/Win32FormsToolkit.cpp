@@ -1,4 +1,4 @@
-#include "platform/win32/Win32Forms.h"
+#include "platform/win32/Win32FormsToolkit.h"
 
 #include <objbase.h>
 #include <ole2.h>
@@ -11,13 +11,14 @@
 
 namespace vedodud::win32 {
 
-Win32Forms::Win32Forms(std::function<void()> taskbarCreated) : taskbarCreated_(std::move(taskbarCreated)) {}
+Win32FormsToolkit::Win32FormsToolkit(std::function<void()> taskbarCreated)
+    : taskbarCreated_(std::move(taskbarCreated)) {}
 
-Win32Forms::~Win32Forms() {
+Win32FormsToolkit::~Win32FormsToolkit() {
     if (oleStarted_) OleUninitialize();
 }
 
-void Win32Forms::Start(const ProgramIdentity& identity) {
+void Win32FormsToolkit::Start(const ProgramIdentity& identity) {
     if (started_) return;
     title_ = std::string(identity.title);
     // The logo is decoded by OLE's picture loader, which needs COM on this thread.
@@ -27,19 +28,19 @@ void Win32Forms::Start(const ProgramIdentity& identity) {
     started_ = true;
 }
 
-std::unique_ptr<FormWindow> Win32Forms::CreateForm(const FormLayout& layout, FormEvents& events) {
+std::unique_ptr<FormWindow> Win32FormsToolkit::CreateForm(const FormLayout& layout, FormEvents& events) {
     if (!started_) throw RuntimeError("The forms runtime was not started");
     return std::make_unique<Win32FormWindow>(*this, layout, events);
 }
 
-void Win32Forms::MsgBox(const WString& prompt, int buttons) {
+void Win32FormsToolkit::MsgBox(const WString& prompt, int buttons) {
     const std::string text = codePage_.ToAnsi(prompt);
     // Owned by no window, so it shows while the form is hidden; task-modal, so the forms wait.
     MessageBoxA(nullptr, text.c_str(), title_.c_str(),
                 static_cast<UINT>(buttons) | MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST);
 }
 
-int Win32Forms::Run() {
+int Win32FormsToolkit::Run() {
     MSG msg;
     while (!loaded_.empty() && !fatal_) {
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
@@ -63,14 +64,14 @@ int Win32Forms::Run() {
     return fatal_ ? 1 : 0;
 }
 
-void Win32Forms::ReportFatalError(const std::string& message) {
+void Win32FormsToolkit::ReportFatalError(const std::string& message) {
     const bool first = !fatal_;
     fatal_ = true;
     if (first) MessageBoxA(nullptr, message.c_str(), title_.c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
     WakeMessageLoop();
 }
 
-void Win32Forms::WakeMessageLoop() {
+void Win32FormsToolkit::WakeMessageLoop() {
     // A message sent by another process (the shell's tray callback) is handled inside
     // GetMessage, which returns only for a posted one: this one lets the loop look again
     // whether it is done. WM_NULL does nothing, so one left over does no harm. (WM_QUIT would
@@ -78,22 +79,22 @@ void Win32Forms::WakeMessageLoop() {
     PostMessageA(nullptr, WM_NULL, 0, 0);
 }
 
-void Win32Forms::FormCreated(Win32FormWindow* form) {
+void Win32FormsToolkit::FormCreated(Win32FormWindow* form) {
     loaded_.insert(form);
     alive_.insert(form);
 }
 
-void Win32Forms::FormDestroyed(Win32FormWindow* form) {
+void Win32FormsToolkit::FormDestroyed(Win32FormWindow* form) {
     loaded_.erase(form);
     WakeMessageLoop();
 }
 
-void Win32Forms::FormDeleted(Win32FormWindow* form) {
+void Win32FormsToolkit::FormDeleted(Win32FormWindow* form) {
     loaded_.erase(form);
     alive_.erase(form);
 }
 
-void Win32Forms::TaskbarCreated() {
+void Win32FormsToolkit::TaskbarCreated() {
     if (taskbarCreated_) taskbarCreated_();
 }
 
