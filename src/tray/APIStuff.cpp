@@ -71,8 +71,8 @@ Long APIStuff::TrayWndProc(Long hWnd, Long uMsg, Long wParam, Long lParam) {
         form->PopupMenu(*menu);
         // The chosen item may have removed the icon or destroyed the window: leave it alone.
         if (!state_.HookedForm) return 0;
-        // A popup menu of a background window closes only when its window next gets a message;
-        // without this nudge the next right-click over the icon would find the old menu still up.
+        // The switch to the foreground that the menu needed completes only when the window gets a
+        // message; without this one the next menu from the icon shows and vanishes at once.
         platform_.windows.PostMessageA(state_.HookedForm->hWnd(), WM_NULL, 0, 0);
         return 0;
     }
