@@ -1,7 +1,7 @@
 // The site status poll: on every tick, probe the URL and paint the status light.
+#include "monitor/StatusColours.h"
 #include "platform/Internet.h"
 #include "ui/Form1.h"
-#include "ui/Form1Layout.h"
 
 namespace vedodud {
 namespace {

@@ -1,12 +1,10 @@
 // The main window as laid out: the one source both desktops render from.
 #pragma once
 
+#include "monitor/StatusColours.h"
 #include "platform/FormLayout.h"
 
 namespace vedodud {
-
-inline constexpr Colour STATUS_ONLINE_COLOR = 0x0000C000;
-inline constexpr Colour STATUS_OFFLINE_COLOR = 0x000000FF;
 
 inline constexpr char16_t kDefaultUrl[] = u"http://example.com/";
 
