@@ -19,32 +19,10 @@
 #include "platform/qt/QtWindowManager.h"
 #include "platform/qt/TrayHost.h"
 #include "platform/qt/WindowTable.h"
+#include "support/RecordingEvents.h"
 #include "ui/Form1Layout.h"
 
 namespace vedodud::qt {
-
-struct RecordingEvents : FormEvents {
-    std::vector<std::string> log;
-    std::function<void(MenuId)> onMenuClick;
-    std::function<void()> onClick;
-
-    void TimerTick(ControlId) override { log.push_back("tick"); }
-    void Click(ControlId control) override {
-        log.push_back(control == ControlId::Command3 ? "click:Command3" : "click:other");
-        if (onClick) onClick();
-    }
-    void MenuClick(MenuId item) override {
-        log.push_back(item == MenuId::mnuTrayDoStuff ? "menu:DoStuff"
-                      : item == MenuId::mnuTrayClose ? "menu:Close"
-                                                     : "menu:other");
-        if (onMenuClick) onMenuClick(item);
-    }
-    void CloseRequested() override { log.push_back("close"); }
-
-    int Count(const std::string& entry) const {
-        return static_cast<int>(std::count(log.begin(), log.end(), entry));
-    }
-};
 
 // A notification area the test switches on and off, of either kind.
 struct FakeTrayHost : TrayHost {
@@ -55,7 +33,23 @@ struct FakeTrayHost : TrayHost {
     bool ShowsExportedMenus() override { return showsExportedMenus; }
 };
 
-class BackendTest : public ::testing::Test {
+// The Qt backend's parts, wired as the program wires them, but for a tray host the test switches
+// and error reports that show no box.
+struct QtPlatform {
+    static void Settle() {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+    }
+
+    FakeTrayHost trayHost;
+    WindowTable table;
+    IconvCodePage codePage{"UTF-8"};
+    QtFormsToolkit forms{table, {[this] { return trayHost.available; }, false}};
+    QtWindowManager windows{table};
+    QtShell shell{table, codePage, trayHost};
+};
+
+class BackendTest : public ::testing::Test, protected QtPlatform {
 protected:
     void SetUp() override { forms.Start(kIdentity); }
     void TearDown() override {
@@ -72,10 +66,6 @@ protected:
     Widget* Control(const char* name) {
         return Form().findChild<Widget*>(QString::fromLatin1(name));
     }
-    static void Settle() {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCoreApplication::processEvents();
-    }
     static FormLayout WithTimerInterval(int intervalMs) {
         FormLayout layout = Form1Layout();
         for (auto& control : layout.controls)
@@ -83,12 +73,6 @@ protected:
         return layout;
     }
 
-    FakeTrayHost trayHost;
-    WindowTable table;
-    IconvCodePage codePage{"UTF-8"};
-    QtFormsToolkit forms{table, {[this] { return trayHost.available; }, false}};
-    QtWindowManager windows{table};
-    QtShell shell{table, codePage, trayHost};
     RecordingEvents events;
     std::unique_ptr<QtFormWindow> window;
 };

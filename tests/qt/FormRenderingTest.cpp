@@ -1,4 +1,4 @@
-// The window as drawn from its layout: geometry, captions, colours, tab order, focus and timers.
+// The window as drawn from its layout: geometry, captions, colours and timers.
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -117,25 +117,6 @@ TEST_F(BackendTest, StatusLightFillsInItsColourAndTellsAssistiveTechnology) {
     }
     EXPECT_THROW(form.SetFillColor(ControlId::Shape1, 0x80000063), RuntimeError);
     EXPECT_EQ(form.FillColor(ControlId::Shape1), 0x00102030u);
-}
-
-TEST_F(BackendTest, TabOrderFollowsTheLayoutAndFirstShowFocusesMinimize) {
-    QtFormWindow& form = Create();
-    std::vector<std::string> order;
-    QWidget* widget = Control("Command3");
-    for (int step = 0; step < 40 && order.size() < 5; ++step, widget = widget->nextInFocusChain())
-        if (widget->focusPolicy() & Qt::TabFocus && widget->parentWidget() == &Form())
-            order.push_back(widget->objectName().toStdString());
-    EXPECT_EQ(order, (std::vector<std::string>{"Command3", "Check1", "Picture1", "Text1", "Command3"}));
-
-    form.SetVisible(true);
-    EXPECT_TRUE(form.Visible());
-    EXPECT_EQ(Form().focusWidget(), Control("Command3"));
-    // Later shows keep whatever the user focused.
-    Control("Text1")->setFocus();
-    form.SetVisible(false);
-    form.SetVisible(true);
-    EXPECT_EQ(Form().focusWidget(), Control("Text1"));
 }
 
 TEST_F(BackendTest, KeysAndClicksOnMinimizeAndTheCloseBoxReachTheProgram) {

@@ -32,6 +32,7 @@ public:
     Long Shell_NotifyIconA(Long dwMessage, NotifyIconDataA& lpData) override;
 
     const TrayIcon* Icon(Long hWnd, Long uID = 0) const;
+    const std::map<std::pair<Long, Long>, TrayIcon>& Icons() const { return icons_; }
     std::size_t IconCount() const { return icons_.size(); }
     // Mouse activity over an icon: the callback message goes to its window.
     Long Mouse(Long hWnd, Long mouseMessage, Long uID = 0);

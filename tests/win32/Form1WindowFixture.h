@@ -13,27 +13,10 @@
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32FormWindow.h"
 #include "platform/win32/Win32FormsToolkit.h"
+#include "support/RecordingEvents.h"
 #include "ui/Form1Layout.h"
 
 namespace vedodud::win32 {
-
-struct RecordingEvents : FormEvents {
-    std::vector<std::string> seen;
-    std::function<void()> onClose;
-    std::function<void(MenuId)> onMenu;
-    void TimerTick(ControlId) override { seen.push_back("tick"); }
-    void Click(ControlId id) override {
-        seen.push_back(id == ControlId::Command3 ? "click Command3" : "click");
-    }
-    void MenuClick(MenuId id) override {
-        seen.push_back(id == MenuId::mnuTrayClose ? "menu Close" : "menu other");
-        if (onMenu) onMenu(id);
-    }
-    void CloseRequested() override {
-        seen.push_back("close");
-        if (onClose) onClose();
-    }
-};
 
 class Form1Window : public testing::Test {
 protected:

@@ -1,4 +1,4 @@
-// Shell_NotifyIconA with the 88-byte record, and the icons brought back for a new taskbar.
+// The icons brought back for a new taskbar (Explorer restarted).
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -8,6 +8,7 @@
 #include "platform/win32/Win32FormsToolkit.h"
 #include "platform/win32/Win32Shell.h"
 #include "support/IconRecord.h"
+#include "support/RecordingEvents.h"
 #include "ui/Form1Layout.h"
 
 namespace vedodud::win32 {
@@ -29,53 +30,37 @@ TEST(TaskbarRestart, AddsEveryShownIconAgainWithItsTip) {
         calls.push_back({message, record});
         return 1;
     });
-    NotifyIconDataA withTipAdd = Record(0x100, 0, NIF_MESSAGE | NIF_ICON, 0x55, "");
-    NotifyIconDataA tip = Record(0x100, 0, NIF_TIP, 0x55, "Shoutcast/Dezorav Ovozeri");
-    NotifyIconDataA plainAdd = Record(0x200, 0, NIF_MESSAGE | NIF_ICON, 0x66, "");
-    NotifyIconDataA gone = Record(0x300, 0, NIF_MESSAGE | NIF_ICON, 0x77, "");
-    NotifyIconDataA goneDelete = Record(0x300, 0, 0, 0x77, "");
+    // The shell takes icons of real windows only.
+    const Long window =
+        ToLong(CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr));
+    NotifyIconDataA withTipAdd = Record(window, 1, NIF_MESSAGE | NIF_ICON, 0x55, "");
+    NotifyIconDataA tip = Record(window, 1, NIF_TIP, 0x55, "Shoutcast/Dezorav Ovozeri");
+    NotifyIconDataA plainAdd = Record(window, 2, NIF_MESSAGE | NIF_ICON, 0x66, "");
+    NotifyIconDataA gone = Record(window, 3, NIF_MESSAGE | NIF_ICON, 0x77, "");
+    NotifyIconDataA goneDelete = Record(window, 3, 0, 0x77, "");
+    NotifyIconDataA refused = MakeRecord({87, window, 4, NIF_ICON, 2025, 0x88});
     shell.Shell_NotifyIconA(NIM_ADD, withTipAdd);
     shell.Shell_NotifyIconA(NIM_MODIFY, tip);
     shell.Shell_NotifyIconA(NIM_ADD, plainAdd);
     shell.Shell_NotifyIconA(NIM_ADD, gone);
     shell.Shell_NotifyIconA(NIM_DELETE, goneDelete);
+    EXPECT_EQ(shell.Shell_NotifyIconA(NIM_ADD, refused), 0);
+    EXPECT_EQ(calls.size(), 5u);  // the refused record never reached shell32
     calls.clear();
 
     shell.TaskbarCreated();
     EXPECT_EQ(calls, (std::vector<Call>{{NIM_ADD, withTipAdd}, {NIM_MODIFY, tip}, {NIM_ADD, plainAdd}}));
+    DestroyWindow(ToHwnd(window));
 }
-
-struct NullEvents : FormEvents {
-    void TimerTick(ControlId) override {}
-    void Click(ControlId) override {}
-    void MenuClick(MenuId) override {}
-    void CloseRequested() override {}
-};
 
 TEST(TaskbarRestart, TheFormPassesTheBroadcastToTheShell) {
     int announced = 0;
     Win32FormsToolkit forms([&] { ++announced; });
     forms.Start(kIdentity);
-    NullEvents events;
+    RecordingEvents events;
     auto form = forms.CreateForm(Form1Layout(), events);
     SendMessageA(ToHwnd(form->hWnd()), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     EXPECT_EQ(announced, 1);
-}
-
-TEST(RealShell, TakesTheRecordAsItStands) {
-    Win32FormsToolkit forms;
-    forms.Start(kIdentity);
-    NullEvents events;
-    auto form = forms.CreateForm(Form1Layout(), events);
-    NotifyIconDataA add = Record(form->hWnd(), 5, NIF_MESSAGE | NIF_ICON, form->IconHandle(), "");
-    NotifyIconDataA tip = Record(form->hWnd(), 5, NIF_TIP, form->IconHandle(), "tip");
-    NotifyIconDataA otherId = Record(form->hWnd(), 6, 0, 0, "");
-    NotifyIconDataA remove = Record(form->hWnd(), 5, 0, 0, "");
-    EXPECT_NE(CallShellNotifyIconA(NIM_ADD, add), 0);
-    EXPECT_NE(CallShellNotifyIconA(NIM_MODIFY, tip), 0);
-    EXPECT_EQ(CallShellNotifyIconA(NIM_DELETE, otherId), 0) << "uID is read from its own place";
-    EXPECT_NE(CallShellNotifyIconA(NIM_DELETE, remove), 0);
-    EXPECT_EQ(CallShellNotifyIconA(NIM_DELETE, remove), 0) << "the icon is gone";
 }
 
 }  // namespace

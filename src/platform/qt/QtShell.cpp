@@ -196,6 +196,13 @@ QSystemTrayIcon* QtShell::TrayIcon(Long hWnd, Long uID) const {
     return found == icons_.end() ? nullptr : found->second.trayIcon.get();
 }
 
+std::vector<QSystemTrayIcon*> QtShell::TrayIcons() const {
+    std::vector<QSystemTrayIcon*> shown;
+    for (const auto& [key, icon] : icons_)
+        if (icon.trayIcon) shown.push_back(icon.trayIcon.get());
+    return shown;
+}
+
 QMenu* QtShell::HostMenu(Long hWnd, Long uID) const {
     const auto found = icons_.find({hWnd, uID});
     return found == icons_.end() ? nullptr : found->second.hostMenu.get();

@@ -30,7 +30,8 @@ public:
 
     // For tests: the icon shown for (hWnd, uID), or nullptr (also while it waits for a host).
     QSystemTrayIcon* TrayIcon(Long hWnd, Long uID) const;
-    // For tests: the menu handed to a host that shows menus itself, or nullptr.
+    // For tests: every icon shown, and the menu handed to a host that shows menus itself, or nullptr.
+    std::vector<QSystemTrayIcon*> TrayIcons() const;
     QMenu* HostMenu(Long hWnd, Long uID) const;
     std::size_t IconCount() const { return icons_.size(); }
 

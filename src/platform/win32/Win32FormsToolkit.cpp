@@ -45,23 +45,26 @@ int Win32FormsToolkit::Run() {
     while (!loaded_.empty() && !fatal_) {
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got <= 0) break;
-        bool handled = false;
-        for (Win32FormWindow* form : loaded_) {
-            if (form->Handle() && IsDialogMessageW(form->Handle(), &msg)) {
-                handled = true;
-                break;
-            }
-        }
-        if (!handled) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
+        Dispatch(msg);
     }
     // After a fatal error the windows go too, so no tray icon outlives the process.
     const std::vector<Win32FormWindow*> remaining(loaded_.begin(), loaded_.end());
     for (Win32FormWindow* form : remaining)
         if (alive_.count(form)) form->DestroyQuietly();
     return fatal_ ? 1 : 0;
+}
+
+void Win32FormsToolkit::DispatchWaiting() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) Dispatch(msg);
+}
+
+void Win32FormsToolkit::Dispatch(MSG& msg) {
+    // Tab and the arrow keys move the focus within a form, as in a dialog.
+    for (Win32FormWindow* form : loaded_)
+        if (form->Handle() && IsDialogMessageW(form->Handle(), &msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
 }
 
 void Win32FormsToolkit::ReportFatalError(const std::string& message) {

@@ -25,6 +25,8 @@ public:
     void MsgBox(const WString& prompt, int buttons) override;
     int Run() override;
     void ReportFatalError(const std::string& message) override;
+    // Handles every message waiting now as Run() does, without waiting for more; for tests.
+    void DispatchWaiting();
 
     // What the forms' windows report back.
     void FormCreated(Win32FormWindow* form);
@@ -35,6 +37,7 @@ public:
     UINT TaskbarCreatedMessage() const { return taskbarCreatedMessage_; }
 
 private:
+    void Dispatch(MSG& msg);
     void WakeMessageLoop();
 
     std::function<void()> taskbarCreated_;

@@ -4,7 +4,9 @@
 
 #include <cstddef>
 #include <cstring>
+#include <string>
 
+#include "platform/common/DebugLog.h"
 #include "platform/common/NotifyIconRecord.h"
 #include "platform/win32/BoundFunction.h"
 #include "platform/win32/Handles.h"
@@ -52,8 +54,20 @@ Win32Shell::Win32Shell() : Win32Shell(&CallShellNotifyIconA) {}
 Win32Shell::Win32Shell(Notify notify) : notify_(std::move(notify)) {}
 
 Long Win32Shell::Shell_NotifyIconA(Long dwMessage, NotifyIconDataA& lpData) {
-    const Long result = notify_(dwMessage, lpData);
     const NotifyIconFields fields = DecodeRecordFields(lpData);
+    // Refused here, as the Linux shell refuses them, rather than left to shell32, which shows
+    // both: a record of another size is none this program wrote, and an icon whose window is
+    // gone could never answer a click.
+    const bool honoured = fields.cbSize == static_cast<Long>(kNotifyIconDataASize) &&
+                          (dwMessage == NIM_DELETE || IsWindow(ToHwnd(fields.hWnd)));
+    if (!honoured) {
+        if (DebugLogEnabled())
+            DebugLog("shell", "operation " + std::to_string(dwMessage) + " refused for icon (" +
+                                  std::to_string(fields.hWnd) + ", " + std::to_string(fields.uID) +
+                                  "), record of " + std::to_string(fields.cbSize) + " bytes");
+        return 0;
+    }
+    const Long result = notify_(dwMessage, lpData);
     const IconKey key{fields.hWnd, fields.uID};
     if (dwMessage == NIM_ADD) {
         shown_[key] = ShownIcon{lpData, std::nullopt};
