@@ -7,7 +7,12 @@
 //                                           u"" for an icon without one
 //   void RightClickIcon()                   a right click on the one icon shown
 //   void AnswerNextMessageBox(ShownBox&)    once the next message box is open: what it shows, then OK
-// and, for the focus and menu contract:
+// and, for the form contract:
+//   int Pixels(int twips)                           at the screen's resolution
+//   Placement Placed(FormWindow&, ControlId)        in its container's client area
+//   Placement ClientArea(FormWindow&)               the form's, on the screen
+//   WString Caption(FormWindow&, optional<ControlId>)   the form's without a control
+//   void Type(FormWindow&, ControlId, WString), Click(FormWindow&, ControlId), PressCloseBox(FormWindow&)
 //   std::optional<ControlId> Focused(FormWindow&)   the control that has the form's focus
 //   void PressTab(FormWindow&)
 //   void AnswerNextMenu(ShownMenu&, char key)       once the next popup menu is open: its items,
@@ -21,6 +26,7 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -45,6 +51,13 @@ inline void PrintTo(ControlId id, std::ostream* out) {
 
 namespace vedodud::contract {
 
+// The layout's control of that name; none for the form or any other widget.
+inline std::optional<ControlId> ControlNamed(std::string_view name) {
+    for (const ControlLayout& control : Form1Layout().controls)
+        if (control.name == name) return control.id;
+    return std::nullopt;
+}
+
 inline constexpr char kEscape = '\x1b';
 inline constexpr Long kCallback = 2025;
 inline constexpr Long kProbe = 0x8123;  // a message of the program's own, as posted to its window
@@ -58,6 +71,16 @@ struct ShownBox {
 struct ShownMenu {
     bool opened = false;
     std::vector<WString> items;  // captions as laid out, u"-" for a separator
+};
+
+// Pixels; `container` is the name of the control or form whose client area holds it.
+struct Placement {
+    std::string container;
+    int left, top, width, height;
+    bool operator==(const Placement&) const = default;
+    friend void PrintTo(const Placement& p, std::ostream* out) {
+        *out << p.container << " " << p.left << "," << p.top << " " << p.width << "x" << p.height;
+    }
 };
 
 struct Message {

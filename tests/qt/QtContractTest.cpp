@@ -1,10 +1,12 @@
 // The backend contracts on the Qt backend, offscreen.
 #include <QAbstractButton>
+#include <QGroupBox>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 
 #include "BackendFixture.h"
-#include "contract/FocusAndMenuContract.h"
+#include "contract/FormContract.h"
 #include "contract/MessageBoxContract.h"
 #include "contract/TrayIconContract.h"
 #include "contract/WindowContract.h"
@@ -50,11 +52,33 @@ struct QtBackend : QtPlatform {
     }
 
     static QWidget& Widget(FormWindow& form) { return *static_cast<QtFormWindow&>(form).Widget(); }
+    static QWidget& Control(FormWindow& form, ControlId id) {
+        return *Widget(form).findChild<QWidget*>(QString::fromLatin1(Form1Layout().Control(id).name));
+    }
+    static int Pixels(int twips) { return twips / kTwipsPerPixelAt96Dpi; }
+    static contract::Placement Place(const QString& container, const QRect& box) {
+        return {container.toStdString(), box.x(), box.y(), box.width(), box.height()};
+    }
+    contract::Placement Placed(FormWindow& form, ControlId id) {
+        const QWidget& control = Control(form, id);
+        return Place(control.parentWidget()->objectName(), control.geometry());
+    }
+    contract::Placement ClientArea(FormWindow& form) { return Place("", Widget(form).geometry()); }
+    WString Caption(FormWindow& form, std::optional<ControlId> id) {
+        if (!id) return Wide(Widget(form).windowTitle());
+        const QWidget& control = Control(form, *id);
+        return Wide(control.property(qobject_cast<const QGroupBox*>(&control) ? "title" : "text").toString());
+    }
+    void Type(FormWindow& form, ControlId id, const WString& text) {
+        auto& box = static_cast<QLineEdit&>(Control(form, id));
+        box.selectAll();
+        box.insert(QString::fromStdU16String(text));  // as typed, which keyClicks cannot do beyond ASCII
+    }
+    void Click(FormWindow& form, ControlId id) { QTest::mouseClick(&Control(form, id), Qt::LeftButton); }
+    void PressCloseBox(FormWindow& form) { Widget(form).close(); }
     std::optional<ControlId> Focused(FormWindow& form) {
         QWidget* focused = Widget(form).focusWidget();
-        for (const ControlLayout& control : Form1Layout().controls)
-            if (focused && focused->objectName().toStdString() == control.name) return control.id;
-        return std::nullopt;
+        return focused ? contract::ControlNamed(focused->objectName().toStdString()) : std::nullopt;
     }
     void PressTab(FormWindow& form) {
         QWidget& widget = Widget(form);
@@ -78,5 +102,5 @@ namespace vedodud::contract {
 INSTANTIATE_TYPED_TEST_SUITE_P(Qt, WindowContract, qt::QtBackend);
 INSTANTIATE_TYPED_TEST_SUITE_P(Qt, TrayIconContract, qt::QtBackend);
 INSTANTIATE_TYPED_TEST_SUITE_P(Qt, MessageBoxContract, qt::QtBackend);
-INSTANTIATE_TYPED_TEST_SUITE_P(Qt, FocusAndMenuContract, qt::QtBackend);
+INSTANTIATE_TYPED_TEST_SUITE_P(Qt, FormContract, qt::QtBackend);
 }  // namespace vedodud::contract

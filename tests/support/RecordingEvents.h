@@ -15,9 +15,12 @@ namespace vedodud {
 struct RecordingEvents : FormEvents {
     std::vector<std::string> log;
     std::function<void(MenuId)> onMenuClick;
-    std::function<void()> onClick, onClose;
+    std::function<void()> onTick, onClick, onClose;
 
-    void TimerTick(ControlId) override { log.push_back("tick"); }
+    void TimerTick(ControlId) override {
+        log.push_back("tick");
+        if (onTick) onTick();
+    }
     void Click(ControlId control) override {
         log.push_back("click:" + std::string(Form1Layout().Control(control).name));
         if (onClick) onClick();

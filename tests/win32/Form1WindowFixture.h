@@ -3,11 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <functional>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "app/Identity.h"
 #include "platform/win32/Handles.h"
@@ -31,11 +27,6 @@ protected:
     }
     int Pixels(int twips) const { return MulDiv(twips, dpi_, 1440); }
     HWND Control(ControlId id) const { return window_->ControlHandle(id); }
-    std::wstring TextOf(HWND hwnd) const {
-        wchar_t text[256] = {};
-        GetWindowTextW(hwnd, text, 256);
-        return text;
-    }
 
     Win32FormsToolkit forms_;
     RecordingEvents events_;
@@ -43,8 +34,6 @@ protected:
     Win32FormWindow* window_ = nullptr;
     HWND hwnd_ = nullptr;
     int dpi_ = 96;
-    std::atomic<bool> forms_done_{false};
-    DWORD main_thread_ = GetCurrentThreadId();
 };
 
 }  // namespace vedodud::win32

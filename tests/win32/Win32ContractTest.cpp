@@ -8,7 +8,7 @@
 
 #include "ModalLoop.h"
 #include "TrayArea.h"
-#include "contract/FocusAndMenuContract.h"
+#include "contract/FormContract.h"
 #include "contract/MessageBoxContract.h"
 #include "contract/TrayIconContract.h"
 #include "contract/WindowContract.h"
@@ -98,11 +98,45 @@ struct Win32Backend {
     }
 
     static Win32FormWindow& Window(FormWindow& form) { return static_cast<Win32FormWindow&>(form); }
-    std::optional<ControlId> Focused(FormWindow& form) {
-        const HWND focus = GetFocus();
+    static HWND Control(FormWindow& form, ControlId id) { return Window(form).ControlHandle(id); }
+    const int dpi = [] {
+        HDC screen = GetDC(nullptr);
+        const int dotsPerInch = GetDeviceCaps(screen, LOGPIXELSX);
+        ReleaseDC(nullptr, screen);
+        return dotsPerInch;
+    }();
+    int Pixels(int twips) const { return MulDiv(twips, dpi, kTwipsPerInch); }
+    // The layout's name of the form or of one of its controls.
+    static std::string NameOf(FormWindow& form, HWND window) {
         for (const ControlLayout& control : Form1Layout().controls)
-            if (focus && Window(form).ControlHandle(control.id) == focus) return control.id;
-        return std::nullopt;
+            if (window && window == Control(form, control.id)) return std::string(control.name);
+        return window == Window(form).Handle() ? std::string(Form1Layout().name) : "?";
+    }
+    contract::Placement Placed(FormWindow& form, ControlId id) {
+        const HWND control = Control(form, id), parent = GetParent(control);
+        RECT box;
+        GetWindowRect(control, &box);
+        POINT origin{box.left, box.top};
+        ScreenToClient(parent, &origin);
+        return {NameOf(form, parent), origin.x, origin.y, box.right - box.left, box.bottom - box.top};
+    }
+    contract::Placement ClientArea(FormWindow& form) {
+        RECT client;
+        GetClientRect(Window(form).Handle(), &client);
+        POINT origin{0, 0};
+        ClientToScreen(Window(form).Handle(), &origin);
+        return {"", origin.x, origin.y, client.right, client.bottom};
+    }
+    WString Caption(FormWindow& form, std::optional<ControlId> id) {
+        return TextOf(id ? Control(form, *id) : Window(form).Handle());
+    }
+    void Type(FormWindow& form, ControlId id, const WString& text) {
+        SetWindowTextW(Control(form, id), ToWide(text).c_str());
+    }
+    void Click(FormWindow& form, ControlId id) { SendMessageW(Control(form, id), BM_CLICK, 0, 0); }
+    void PressCloseBox(FormWindow& form) { SendMessageW(Window(form).Handle(), WM_CLOSE, 0, 0); }
+    std::optional<ControlId> Focused(FormWindow& form) {
+        return contract::ControlNamed(NameOf(form, GetFocus()));
     }
     void PressTab(FormWindow&) {
         PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
@@ -142,5 +176,5 @@ namespace vedodud::contract {
 INSTANTIATE_TYPED_TEST_SUITE_P(Win32, WindowContract, win32::Win32Backend);
 INSTANTIATE_TYPED_TEST_SUITE_P(Win32, TrayIconContract, win32::Win32Backend);
 INSTANTIATE_TYPED_TEST_SUITE_P(Win32, MessageBoxContract, win32::Win32Backend);
-INSTANTIATE_TYPED_TEST_SUITE_P(Win32, FocusAndMenuContract, win32::Win32Backend);
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, FormContract, win32::Win32Backend);
 }  // namespace vedodud::contract
