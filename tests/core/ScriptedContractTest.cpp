@@ -1,8 +1,6 @@
 // The stand-in the core's tests run on keeps the backends' contracts where it models them: window
 // procedures, the notification area and the message box (it has no focus and shows no menu).
-#include "contract/MessageBoxContract.h"
-#include "contract/TrayIconContract.h"
-#include "contract/WindowContract.h"
+#include "contract/BoundaryContracts.h"
 #include "scripted/ScriptedPlatform.h"
 
 namespace vedodud::scripted {
@@ -34,7 +32,5 @@ struct ScriptedBackend : ScriptedPlatform {
 }  // namespace vedodud::scripted
 
 namespace vedodud::contract {
-INSTANTIATE_TYPED_TEST_SUITE_P(Scripted, WindowContract, scripted::ScriptedBackend);
-INSTANTIATE_TYPED_TEST_SUITE_P(Scripted, TrayIconContract, scripted::ScriptedBackend);
-INSTANTIATE_TYPED_TEST_SUITE_P(Scripted, MessageBoxContract, scripted::ScriptedBackend);
+INSTANTIATE_BOUNDARY_CONTRACTS(Scripted, scripted::ScriptedBackend);
 }  // namespace vedodud::contract

@@ -6,10 +6,8 @@
 #include <QMessageBox>
 
 #include "BackendFixture.h"
+#include "contract/BoundaryContracts.h"
 #include "contract/FormContract.h"
-#include "contract/MessageBoxContract.h"
-#include "contract/TrayIconContract.h"
-#include "contract/WindowContract.h"
 
 namespace vedodud::qt {
 namespace {
@@ -99,8 +97,6 @@ struct QtBackend : QtPlatform {
 }  // namespace vedodud::qt
 
 namespace vedodud::contract {
-INSTANTIATE_TYPED_TEST_SUITE_P(Qt, WindowContract, qt::QtBackend);
-INSTANTIATE_TYPED_TEST_SUITE_P(Qt, TrayIconContract, qt::QtBackend);
-INSTANTIATE_TYPED_TEST_SUITE_P(Qt, MessageBoxContract, qt::QtBackend);
+INSTANTIATE_BOUNDARY_CONTRACTS(Qt, qt::QtBackend);
 INSTANTIATE_TYPED_TEST_SUITE_P(Qt, FormContract, qt::QtBackend);
 }  // namespace vedodud::contract

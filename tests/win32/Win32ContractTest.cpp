@@ -8,10 +8,8 @@
 
 #include "ModalLoop.h"
 #include "TrayArea.h"
+#include "contract/BoundaryContracts.h"
 #include "contract/FormContract.h"
-#include "contract/MessageBoxContract.h"
-#include "contract/TrayIconContract.h"
-#include "contract/WindowContract.h"
 #include "platform/win32/Win32CodePage.h"
 #include "platform/win32/Win32FormWindow.h"
 #include "platform/win32/Win32FormsToolkit.h"
@@ -173,8 +171,6 @@ struct Win32Backend {
 }  // namespace vedodud::win32
 
 namespace vedodud::contract {
-INSTANTIATE_TYPED_TEST_SUITE_P(Win32, WindowContract, win32::Win32Backend);
-INSTANTIATE_TYPED_TEST_SUITE_P(Win32, TrayIconContract, win32::Win32Backend);
-INSTANTIATE_TYPED_TEST_SUITE_P(Win32, MessageBoxContract, win32::Win32Backend);
+INSTANTIATE_BOUNDARY_CONTRACTS(Win32, win32::Win32Backend);
 INSTANTIATE_TYPED_TEST_SUITE_P(Win32, FormContract, win32::Win32Backend);
 }  // namespace vedodud::contract
