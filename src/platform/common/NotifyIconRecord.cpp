@@ -1,7 +1,6 @@
 #include "platform/common/NotifyIconRecord.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace vedodud {
 namespace {
@@ -51,7 +50,8 @@ std::string DecodeRecordTip(const NotifyIconDataA& record) {
 void EncodeRecordTip(std::string_view tip, NotifyIconDataA& record) {
     const auto field = RecordTipBytes(record);
     std::fill(field.begin(), field.end(), std::uint8_t{0});
-    std::memcpy(field.data(), tip.data(), std::min(tip.size(), kRecordTipBytes));
+    // Copied, not memcpy'd: an empty view may carry no pointer at all.
+    std::copy_n(tip.begin(), std::min(tip.size(), kRecordTipBytes), field.begin());
 }
 
 }  // namespace vedodud
