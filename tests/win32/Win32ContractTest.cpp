@@ -1,15 +1,11 @@
 // The backend contracts on the Win32 backend, with Wine's shell and user32 behind it.
-// clang-format off
-#include "platform/win32/Handles.h"
-// clang-format on
-
 #include <algorithm>
-#include <set>
 
 #include "ModalLoop.h"
 #include "TrayArea.h"
 #include "contract/BoundaryContracts.h"
 #include "contract/FormContract.h"
+#include "platform/win32/Handles.h"
 #include "platform/win32/Win32CodePage.h"
 #include "platform/win32/Win32FormWindow.h"
 #include "platform/win32/Win32FormsToolkit.h"
@@ -30,22 +26,23 @@ WString TextOf(HWND window) {
     return FromWide(text);
 }
 
+struct ClassSearch {
+    const wchar_t* className;
+    HWND found;
+};
+
+BOOL CALLBACK FindVisibleOfClass(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<ClassSearch*>(data);
+    wchar_t name[32] = {};
+    GetClassNameW(window, name, 32);
+    if (IsWindowVisible(window) && _wcsicmp(name, search->className) == 0) search->found = window;
+    return search->found == nullptr;
+}
+
 // The visible window of this thread with that class: a message box or an open popup menu.
 HWND OpenWindowOfClass(const wchar_t* className) {
-    struct Search {
-        const wchar_t* className;
-        HWND found;
-    } search{className, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM data) -> BOOL CALLBACK {
-            auto* s = reinterpret_cast<Search*>(data);
-            wchar_t name[32] = {};
-            GetClassNameW(window, name, 32);
-            if (IsWindowVisible(window) && wcscmp(name, s->className) == 0) s->found = window;
-            return s->found == nullptr;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ClassSearch search{className, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), &FindVisibleOfClass, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
