@@ -1,0 +1,87 @@
+"""The fixture both programs' end-to-end scenarios share: steps a person takes on the desktop, and
+the entry that keeps every probe inside a private network."""
+
+import functools
+import subprocess
+import sys
+import unittest
+
+from .form import APP_TITLE, FORM_CAPTION, STATUS_LIGHT, ClientArea, centre
+from .network import enter_private_network
+from .waiting import wait_for
+
+
+class ProgramScenario(unittest.TestCase):
+    """A subclass sets self.desktop (a Screen) in setUp and starts self.program (a Popen)."""
+    window_class = None  # of the program's windows and its tray icon
+    dpi = 96
+
+    def setUp(self):
+        # A look at the screen when a scenario fails, beside the steps' own screenshots.
+        test = getattr(self, self._testMethodName)
+
+        @functools.wraps(test)
+        def shot_on_failure():
+            try:
+                test()
+            except Exception:
+                self.desktop.screenshot("failure")
+                raise
+        setattr(self, self._testMethodName, shot_on_failure)
+
+    def docked_icon(self, timeout=15):
+        return wait_for("the tray icon", lambda: self.desktop.tray_icons(self.window_class), timeout)[0]
+
+    def no_docked_icon(self, timeout=10):
+        wait_for("the tray icon to go", lambda: not self.desktop.tray_icons(self.window_class), timeout)
+
+    def form(self, timeout=10):
+        return wait_for("the window", lambda: self.desktop.visible_windows(FORM_CAPTION), timeout)[0]
+
+    def form_hidden(self, timeout=10):
+        wait_for("the window to hide", lambda: not self.desktop.visible_windows(FORM_CAPTION), timeout)
+
+    def open_tray_menu(self):
+        self.desktop.click_middle(self.docked_icon(), button=3)
+        return wait_for("the tray menu", lambda: self.desktop.popup_menus(self.window_class), 10)[0]
+
+    def choose_do_stuff(self, shot=None):
+        self.open_tray_menu()
+        if shot:
+            self.desktop.screenshot(shot)
+        self.desktop.key("d")
+        return self.form()
+
+    def close_from_the_menu(self, open_menu, shot):
+        """Opens the tray menu one way or another, looks, and chooses &Close by its access key."""
+        open_menu()
+        self.desktop.screenshot(shot)
+        self.desktop.key("c")
+        self.assertEqual(self.exit_status(), 0)
+
+    def client_area(self, form):
+        return ClientArea(self.desktop.geometry(form), self.dpi)
+
+    def light(self, form):
+        return self.desktop.pixel(*self.client_area(form).point(centre(STATUS_LIGHT)))
+
+    def wait_light(self, form, colour, timeout):
+        wait_for(f"the light to turn {colour}", lambda: self.light(form) == colour, timeout, interval=0.5)
+
+    def alerts(self):
+        return self.desktop.dialogs(APP_TITLE)
+
+    def exit_status(self, timeout=15):
+        try:
+            return self.program.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.fail("the program did not end")
+
+
+def main():
+    """Runs the scenarios named on the command line in a network namespace of their own; exits 77
+    (skipped) where none can be made."""
+    if not enter_private_network():
+        print("skipped: cannot make a network namespace to keep the program's probes on loopback", file=sys.stderr)
+        sys.exit(77)
+    unittest.main(module="__main__", verbosity=2)
