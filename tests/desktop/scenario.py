@@ -4,6 +4,7 @@ the entry that keeps every probe inside a private network."""
 import functools
 import subprocess
 import sys
+import types
 import unittest
 
 from .form import APP_TITLE, FORM_CAPTION, STATUS_LIGHT, ClientArea, centre
@@ -13,29 +14,35 @@ from .waiting import wait_for
 
 class ProgramScenario(unittest.TestCase):
     """A subclass sets self.desktop (a Screen) in setUp and starts self.program (a Popen)."""
-    window_class = None  # of the program's windows and its tray icon
+    window_class = None  # of the program's windows
+    icon_class = None  # of its tray icon's window
+    start_timeout = 15  # seconds for the icon to dock
+    alert_type = "DIALOG"  # the window type of the alert
     dpi = 96
 
-    def setUp(self):
-        # A look at the screen when a scenario fails, beside the steps' own screenshots.
-        test = getattr(self, self._testMethodName)
+    def __init__(self, method_name="runTest"):
+        super().__init__(method_name)
+        test = getattr(self, method_name, None)
+        if test is None:
+            return
 
         @functools.wraps(test)
-        def shot_on_failure():
+        def shot_on_failure(self):  # a look at the screen, beside the steps' own screenshots
             try:
                 test()
             except Exception:
                 self.desktop.screenshot("failure")
                 raise
-        setattr(self, self._testMethodName, shot_on_failure)
+        setattr(self, method_name, types.MethodType(shot_on_failure, self))
 
-    def docked_icon(self, timeout=15):
-        return wait_for("the tray icon", lambda: self.desktop.tray_icons(self.window_class), timeout)[0]
+    def docked_icon(self, timeout=None):
+        return wait_for("the tray icon", lambda: self.desktop.tray_icons(self.icon_class),
+                        timeout or self.start_timeout)[0]
 
     def no_docked_icon(self, timeout=10):
-        wait_for("the tray icon to go", lambda: not self.desktop.tray_icons(self.window_class), timeout)
+        wait_for("the tray icon to go", lambda: not self.desktop.tray_icons(self.icon_class), timeout)
 
-    def form(self, timeout=10):
+    def form(self, timeout=20):
         return wait_for("the window", lambda: self.desktop.visible_windows(FORM_CAPTION), timeout)[0]
 
     def form_hidden(self, timeout=10):
@@ -59,6 +66,16 @@ class ProgramScenario(unittest.TestCase):
         self.desktop.key("c")
         self.assertEqual(self.exit_status(), 0)
 
+    def close_with_close_box(self, form):
+        if self.desktop.window_manager:
+            # What the close box does: the window manager asks the window to close.
+            self.desktop.run("wmctrl", "-i", "-c", hex(form))
+        else:
+            # The window draws its own title bar, the close box at its right end.
+            x, y, width, _ = self.desktop.geometry(form)
+            self.desktop.click(x + width - 12, y + 9)
+        self.assertEqual(self.exit_status(), 0)
+
     def client_area(self, form):
         return ClientArea(self.desktop.geometry(form), self.dpi)
 
@@ -69,9 +86,9 @@ class ProgramScenario(unittest.TestCase):
         wait_for(f"the light to turn {colour}", lambda: self.light(form) == colour, timeout, interval=0.5)
 
     def alerts(self):
-        return self.desktop.dialogs(APP_TITLE)
+        return self.desktop.windows_of_type(APP_TITLE, self.alert_type)
 
-    def exit_status(self, timeout=15):
+    def exit_status(self, timeout=20):
         try:
             return self.program.wait(timeout=timeout)
         except subprocess.TimeoutExpired:

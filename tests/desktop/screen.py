@@ -88,8 +88,9 @@ class Screen:
     def tooltips(self, window_class):
         return [w for w in self._search("--class", window_class) if "TOOLTIP" in self.window_type(w)]
 
-    def dialogs(self, name):
-        return [w for w in self.visible_windows(name) if "DIALOG" in self.window_type(w)]
+    def windows_of_type(self, name, kind):
+        """Viewable windows with this title and window type (DIALOG, NORMAL...)."""
+        return [w for w in self.visible_windows(name) if f"_NET_WM_WINDOW_TYPE_{kind}" in self.window_type(w)]
 
     def geometry(self, window_id):
         """(x, y, width, height) of the window on the screen. Under a reparenting window manager this

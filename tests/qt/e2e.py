@@ -27,13 +27,12 @@ CHECK_BOX_CAPTION = (CHECK_BOX[0] + 900, centre(CHECK_BOX)[1])
 
 
 class Scenario(ProgramScenario):
-    window_class = "vedodud"
+    window_class = icon_class = "vedodud"
     tray = "trayer"
     wayland = False
     accessibility = False
 
     def setUp(self):
-        super().setUp()
         self.assertTrue(os.access(PROGRAM, os.X_OK), f"no program at {PROGRAM!r}")
         shots = os.path.join(SHOTS, self._testMethodName.removeprefix("test_"))
         self.desktop = Desktop(os.path.join(shots, "logs"), shots, tray=self.tray, wayland=self.wayland,
@@ -71,11 +70,6 @@ class Scenario(ProgramScenario):
         self.click_in_form(form, centre(URL_BOX))
         self.desktop.key("ctrl+a")
         self.desktop.type(url)
-
-    def close_with_close_box(self, form):
-        # What the close box does: the window manager asks the window to close.
-        self.desktop.run("wmctrl", "-i", "-c", hex(form))
-        self.assertEqual(self.exit_status(), 0)
 
     def loopback_site(self):
         site = LoopbackSite()
@@ -160,7 +154,7 @@ class TrayDesktop(Scenario):
             d.screenshot(f"tray-host-gone-{restart}")
             d.start_tray()
             icon = self.docked_icon()
-            self.assertEqual(len(d.tray_icons(self.window_class)), 1)
+            self.assertEqual(len(d.tray_icons(self.icon_class)), 1)
             self.assertEqual(d.visible_windows(FORM_CAPTION), [])
             self.hover_for_tooltip(icon)
             d.screenshot(f"docked-again-with-tooltip-{restart}")

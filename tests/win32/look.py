@@ -5,20 +5,17 @@ tray, and a screenshot is checked pixel by pixel: the captions of Label1, Check1
 drawn in a colour that stands out from their background, the background is the one the scheme
 calls for, and no caption runs into its box's edge. At other DPIs the backend test that draws each
 caption unconfined also runs there. One program start per case; no tick is waited for."""
-import argparse
 import os
 import shutil
 import subprocess
-import sys
 import tempfile
-
 import time
 
-from e2e import TITLE, Desktop, Program, gui_prefix, in_own_network_namespace, run, show_window, stop_wine, \
-    wait_for
+from e2e import GUI_PREFIX, HERE, ROOT, WINE_RUN, WineScenario, main, stop_wine
+from desktop.form import CHECK_BOX, CLIENT, FRAME, LOGO, MINIMIZE_BUTTON, STATUS_LIGHT, URL_BOX, URL_LABEL
 
-HERE = os.path.dirname(os.path.realpath(__file__))
 WINE_ENV = os.path.join(HERE, "..", "..", "cmake", "wine-env.sh")
+BACKEND_TEST = os.environ.get("VEDODUD_BACKEND_TEST")  # checks the captions at other DPIs
 
 WHITE, BLACK = (255, 255, 255), (0, 0, 0)
 
@@ -45,36 +42,31 @@ CASES = {
     "dpi144": (None, 144, WHITE),
 }
 
-# Boxes in twips, from the layout: (left, top, width, height), in the client area. Where the
-# layout lets a neighbour overlap a box by a pixel, the box stops where the neighbour begins.
-CLIENT = (7530, 2820)
-LABEL1 = (240, 2280, 2040 - 240, 375)  # Text1 begins at 2040
-CHECK1 = (120, 120, 3615, 480 - 120)  # Picture1 begins at 480
-# The frame's caption: above the light (240 inside the frame), below Minimize (ends at 375).
-FRAME1_CAPTION = (4800, 375, 2655, 360 + 240 - 375)
+# Where each caption is drawn, in twips. Where the layout lets a neighbour overlap a box by a
+# pixel, the box stops where the neighbour begins.
+LABEL1 = (*URL_LABEL[:2], URL_BOX[0] - URL_LABEL[0], URL_LABEL[3])
+CHECK1 = (*CHECK_BOX[:3], LOGO[1] - CHECK_BOX[1])
+# The frame's caption: above the light, below Minimize.
+MINIMIZE_BOTTOM = MINIMIZE_BUTTON[1] + MINIMIZE_BUTTON[3]
+FRAME1_CAPTION = (FRAME[0], MINIMIZE_BOTTOM, FRAME[2], STATUS_LIGHT[1] - MINIMIZE_BOTTOM)
 # A point of the bare form, below the label and left of the text box.
-BARE_FORM = (60, 2760)
+BARE_FORM = (60, CLIENT[3] - 60)
 # Text is legible at this contrast ratio (WCAG AA); ink is what reaches it against the background.
 LEGIBLE = 4.5
 LEAST_INK = 20
 
 
-def pristine_registry(prefix):
-    return os.path.join(prefix, "user.reg.pristine")
-
-
-def reset_prefix(root):
+def reset_prefix():
     """Wine's server must be down. Puts back the user registry as the prefix had it before any
     case changed it (kept aside the first time), so no scheme outlives its case."""
-    prefix = gui_prefix(root)
-    user, pristine = os.path.join(prefix, "user.reg"), pristine_registry(prefix)
+    user, pristine = os.path.join(GUI_PREFIX, "user.reg"), os.path.join(GUI_PREFIX, "user.reg.pristine")
     if os.path.exists(pristine):
         shutil.copyfile(pristine, user)
     else:
         shutil.copyfile(user, pristine)
 
 
-def set_registry(root, colours, dpi):
+def set_registry(colours, dpi):
     """Writes the case's colours and DPI into the prefix's user registry with Wine's regedit,
     then waits for Wine's server to end, which saves them."""
     lines = ["REGEDIT4", ""]
@@ -88,7 +80,7 @@ def set_registry(root, colours, dpi):
         f.write("\r\n".join(lines))
     try:
         script = '. "$1"; wine_pick_loader; wine_use_prefix "$2"; "$WINE_LOADER" regedit /S "$3"; wineserver -w'
-        subprocess.run(["bash", "-c", script, "sh", WINE_ENV, gui_prefix(root), "Z:" + f.name.replace("/", "\\")],
+        subprocess.run(["bash", "-c", script, "sh", WINE_ENV, GUI_PREFIX, "Z:" + f.name.replace("/", "\\")],
                        env={k: v for k, v in os.environ.items() if k != "DISPLAY"}, check=True, timeout=120,
                        capture_output=True)
     finally:
@@ -129,27 +121,6 @@ def ink(rows, background):
     return [(x, y) for y, row in enumerate(rows) for x, p in enumerate(row) if contrast(p, background) >= LEGIBLE]
 
 
-class Window:
-    """The shown form's client area on the screen, at the case's DPI."""
-
-    def __init__(self, window, dpi):
-        info = run("xwininfo", "-id", str(window))
-        value = lambda key: int(info.split(key + ":")[1].split()[0])
-        self.dpi = dpi
-        width, height = self.px(CLIENT[0]), self.px(CLIENT[1])
-        outer_w, outer_h = value("Width"), value("Height")
-        border = (outer_w - width) // 2
-        assert border >= 0 and outer_h >= height, f"a {outer_w}x{outer_h} window for a {width}x{height} client"
-        self.x = value("Absolute upper-left X") + border
-        self.y = value("Absolute upper-left Y") + outer_h - height - border
-
-    def px(self, twips):
-        return (twips * self.dpi + 720) // 1440  # rounded, as MulDiv does
-
-    def box(self, left, top, width, height):
-        return self.x + self.px(left), self.y + self.px(top), self.px(width), self.px(height)
-
-
 def check_caption(name, path, box, expected_background, skip_left=0, inner_edges=True):
     """The caption's ink in its box: present, legible, and clear of the box's right and bottom edge."""
     x, y, w, h = box
@@ -170,62 +141,43 @@ def check_caption(name, path, box, expected_background, skip_left=0, inner_edges
     print(f"{name}: {len(marks)} text pixels on {background}")
 
 
-def run_look(desktop, args, case):
-    colours, dpi, background = CASES[case]
-    stop_wine(args.root)
-    reset_prefix(args.root)
-    if colours or dpi:
-        set_registry(args.root, colours, dpi)
-    program = Program(args.root, args.exe)
-    try:
-        wait_for("the tray icon", desktop.tray_icons, 60)
-        shown = show_window(desktop, program)[0]
-        window = Window(shown, dpi or 96)
+class Look(WineScenario):
+    """One program start per case, the scheme and DPI set before; no tick is waited for."""
+
+    def check_look(self, case):
+        colours, dpi, background = CASES[case]
+        self.dpi = dpi or 96
+        stop_wine()
+        reset_prefix()
+        self.addCleanup(reset_prefix)
+        if colours or dpi:
+            set_registry(colours, dpi)
+        self.start_program()
+        shown = self.choose_do_stuff(shot="menu")
+        window = self.client_area(shown)
         # The pointer off the window, so no control is hot, and a moment to paint.
-        run("xdotool", "mousemove", "0", "0")
+        self.desktop.xdotool("mousemove", 0, 0)
         time.sleep(0.5)
-        path = desktop.screenshot(f"look-{case}")
-        form = read_pixels(path, *window.box(*BARE_FORM, 15, 15))
-        assert background_of(form) == background, f"form background {background_of(form)}, expected {background}"
-        check_caption("Label1", path, window.box(*LABEL1), background)
+        path = self.desktop.screenshot(f"look-{case}")
+        form = read_pixels(path, *window.box((*BARE_FORM, 15, 15)))
+        self.assertEqual(background_of(form), background, "form background")
+        check_caption("Label1", path, window.box(LABEL1), background)
         # The check mark's square comes first; the caption follows it.
-        check_caption("Check1", path, window.box(*CHECK1), background, skip_left=window.px(16 * 15))
-        check_caption("Frame1", path, window.box(*FRAME1_CAPTION), background, inner_edges=False)
-        if dpi and args.backend:
+        check_caption("Check1", path, window.box(CHECK1), background, skip_left=window.px(16 * 15))
+        check_caption("Frame1", path, window.box(FRAME1_CAPTION), background, inner_edges=False)
+        if dpi and BACKEND_TEST:
             # Each caption drawn unconfined, in the font the window gave it, ends inside its box.
-            result = subprocess.run([os.path.join(HERE, "..", "..", "cmake", "wine-run"), "--root", args.root,
-                                     "--gui", args.backend, "--gtest_filter=Form1Window.EveryCaption*"],
+            result = subprocess.run([WINE_RUN, "--root", ROOT, "--gui", BACKEND_TEST,
+                                     "--gtest_filter=Form1Window.EveryCaption*"],
                                     capture_output=True, text=True, timeout=120)
-            assert result.returncode == 0 and "[  PASSED  ] 1 test" in result.stdout, \
-                f"captions at {dpi} DPI:\n{result.stdout[-3000:]}"
+            self.assertTrue(result.returncode == 0 and "[  PASSED  ] 1 test" in result.stdout,
+                            f"captions at {self.dpi} DPI:\n{result.stdout[-3000:]}")
             print(f"captions drawn unconfined end inside their boxes at {dpi} DPI")
-        desktop.press_close_box(shown)
-        wait_for("the program to end", program.ended, 20)
-    finally:
-        program.stop()
-        stop_wine(args.root)
-        reset_prefix(args.root)
+        self.close_with_close_box(shown)
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("case", choices=CASES)
-    parser.add_argument("--root", required=True)
-    parser.add_argument("--exe", required=True)
-    parser.add_argument("--backend", help="win32_backend_test.exe, to check the captions at other DPIs")
-    parser.add_argument("--shots", required=True)
-    args = parser.parse_args()
-    in_own_network_namespace()
-    with open(os.path.join(args.root, "wine", "display")) as f:
-        os.environ["DISPLAY"] = f.read().strip()
-    desktop = Desktop(os.path.join(args.shots, f"look-{args.case}"))
-    try:
-        run_look(desktop, args, args.case)
-    except Exception:
-        desktop.screenshot(f"failure-{args.case}")
-        raise
-    print(f"look {args.case}: passed")
-
+for name in CASES:
+    setattr(Look, f"test_look_{name}", lambda self, case=name: self.check_look(case))
 
 if __name__ == "__main__":
-    sys.exit(main())
+    main()
