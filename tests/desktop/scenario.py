@@ -1,5 +1,6 @@
 """The fixture both programs' end-to-end scenarios share: steps a person takes on the desktop, and
-the entry that keeps every probe inside a private network."""
+the entry that keeps every probe inside a private network. A backend's suite overrides only the
+steps its program takes differently."""
 
 import functools
 import subprocess
@@ -7,8 +8,8 @@ import sys
 import types
 import unittest
 
-from .form import APP_TITLE, FORM_CAPTION, STATUS_LIGHT, ClientArea, centre
-from .network import enter_private_network
+from .form import APP_TITLE, CHECK_BOX, FORM_CAPTION, MINIMIZE_BUTTON, STATUS_LIGHT, URL_BOX, ClientArea, centre
+from .network import LoopbackSite, enter_private_network
 from .waiting import wait_for
 
 
@@ -78,6 +79,26 @@ class ProgramScenario(unittest.TestCase):
 
     def client_area(self, form):
         return ClientArea(self.desktop.geometry(form), self.dpi)
+
+    def click_in_form(self, form, twips_point):
+        self.desktop.click(*self.client_area(form).point(twips_point))
+
+    def press_minimize(self, form):
+        self.click_in_form(form, centre(MINIMIZE_BUTTON))
+
+    def set_url(self, form, url):
+        self.click_in_form(form, centre(URL_BOX))
+        self.desktop.key("ctrl+a")
+        self.desktop.type(url)
+
+    def set_url_and_tick(self, form, url):
+        self.set_url(form, url)
+        self.click_in_form(form, (CHECK_BOX[0] + 900, centre(CHECK_BOX)[1]))  # on its caption
+
+    def loopback_site(self):
+        site = LoopbackSite()
+        self.addCleanup(site.stop)
+        return site
 
     def light(self, form):
         return self.desktop.pixel(*self.client_area(form).point(centre(STATUS_LIGHT)))

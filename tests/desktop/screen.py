@@ -1,6 +1,7 @@
 """Looking at an X display and acting on it as a person would: windows, tray icons, menus, pixels,
 screenshots, the pointer and the keyboard."""
 
+import glob
 import os
 import re
 import subprocess
@@ -100,8 +101,11 @@ class Screen:
                      for key in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"))
 
     def screenshot(self, step):
+        if self.shot_count == 0:  # this run's screenshots only, none left from an earlier one
+            os.makedirs(self.shots_dir, exist_ok=True)
+            for old in glob.glob(os.path.join(self.shots_dir, "*.png")):
+                os.remove(old)
         self.shot_count += 1
-        os.makedirs(self.shots_dir, exist_ok=True)
         path = os.path.join(self.shots_dir, f"{self.shot_count:02d}-{step}.png")
         self.run("import", "-window", "root", path)
         return path

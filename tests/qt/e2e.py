@@ -8,11 +8,10 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-from desktop.form import (APP_TITLE, CHECK_BOX, FORM_CAPTION, GREEN, MINIMIZE_BUTTON, RED, TICK, TIP,  # noqa: E402
-                          URL_BOX, centre)
-from desktop.network import LoopbackSite  # noqa: E402
+from desktop.form import APP_TITLE, FORM_CAPTION, GREEN, RED, TICK, TIP  # noqa: E402
 from desktop.scenario import ProgramScenario, main  # noqa: E402
 from desktop.session import Desktop  # noqa: E402
+from desktop.tray_scenarios import TrayScenarios  # noqa: E402
 from desktop.waiting import wait_for  # noqa: E402
 
 PROGRAM = os.environ.get("VEDODUD_PROGRAM", "")
@@ -23,7 +22,6 @@ ITEM = "org.kde.StatusNotifierItem"
 DBUS_MENU = "com.canonical.dbusmenu"
 MWM_FUNC_MINIMIZE, MWM_FUNC_MAXIMIZE = 0x08, 0x10
 MWM_DECOR_MINIMIZE, MWM_DECOR_MAXIMIZE = 0x20, 0x40
-CHECK_BOX_CAPTION = (CHECK_BOX[0] + 900, centre(CHECK_BOX)[1])
 
 
 class Scenario(ProgramScenario):
@@ -63,19 +61,6 @@ class Scenario(ProgramScenario):
         d.xdotool("mousemove", icon["x"] + icon["w"] // 2, icon["y"] + icon["h"] // 2)
         wait_for("the icon's tooltip", lambda: d.tooltips(self.window_class), 10)
 
-    def click_in_form(self, form, twips_point):
-        self.desktop.click(*self.client_area(form).point(twips_point))
-
-    def set_url(self, form, url):
-        self.click_in_form(form, centre(URL_BOX))
-        self.desktop.key("ctrl+a")
-        self.desktop.type(url)
-
-    def loopback_site(self):
-        site = LoopbackSite()
-        self.addCleanup(site.stop)
-        return site
-
     # -- a StatusNotifierItem host -------------------------------------------------------------
     def status_notifier_item(self, timeout=15):
         return wait_for("the item", self.desktop.bus.status_notifier_items, timeout)[0]
@@ -108,38 +93,21 @@ class Scenario(ProgramScenario):
         print(f"RSS {when}: {rss} KiB", file=sys.stderr)
 
 
-class TrayDesktop(Scenario):
-    def test_tray_cycle(self):
-        d = self.desktop
-        self.start_program()
-        icon = self.docked_icon()
-        self.assertEqual(d.visible_windows(FORM_CAPTION), [])
-        d.screenshot("started-icon-docked-no-window")
+class TrayDesktop(TrayScenarios, Scenario):
+    def look_at_docked_icon(self, icon):
         self.report_rss("at start")
-
         self.hover_for_tooltip(icon)
-        d.screenshot("tooltip")
+        self.desktop.screenshot("tooltip")
 
-        form = self.choose_do_stuff(shot="menu")
-        self.no_docked_icon()
+    def look_at_shown_window(self, form):
+        d = self.desktop
         self.assertEqual(d.geometry(form)[2:], (502, 188))
         # What the window asks of the window manager: a utility window with a close box only.
         self.assertIn("_NET_WM_WINDOW_TYPE_UTILITY", d.window_type(form))
         functions, decorations = d.motif_hints(form)
         self.assertEqual(decorations & (MWM_DECOR_MINIMIZE | MWM_DECOR_MAXIMIZE), 0)
         self.assertEqual(functions & (MWM_FUNC_MINIMIZE | MWM_FUNC_MAXIMIZE), 0)
-        d.screenshot("do-stuff-window-shown-icon-gone")
         self.report_rss("with the window shown")
-
-        self.click_in_form(form, centre(MINIMIZE_BUTTON))
-        self.form_hidden()
-        self.docked_icon()
-        d.screenshot("minimized-icon-back")
-
-        self.close_from_the_menu(self.open_tray_menu, "menu-again")
-        self.no_docked_icon()
-        self.assertEqual(d.visible_windows(FORM_CAPTION), [])
-        d.screenshot("closed-nothing-left")
 
     def test_tray_host_restarts(self):
         d = self.desktop
@@ -163,14 +131,6 @@ class TrayDesktop(Scenario):
         self.no_docked_icon()
         d.screenshot("closed-nothing-left")
 
-    def test_close_box(self):
-        self.start_program()
-        form = self.choose_do_stuff()
-        self.desktop.screenshot("window-shown")
-        self.close_with_close_box(form)
-        self.no_docked_icon()
-        self.desktop.screenshot("closed")
-
     def test_light_follows_site(self):
         """With the box unticked the light follows the site both ways and no alert comes."""
         d = self.desktop
@@ -192,36 +152,6 @@ class TrayDesktop(Scenario):
         self.wait_light(form, RED, 2.5 * TICK)
         self.assertEqual(self.alerts(), [])
         d.screenshot("site-down-again-red-no-alert")
-        self.close_with_close_box(form)
-
-    def test_one_alert(self):
-        """With the box ticked, one alert when the site goes offline; the light turns red after OK."""
-        d = self.desktop
-        site = self.loopback_site()
-        site.start()
-        self.start_program()
-        form = self.choose_do_stuff()
-        self.set_url(form, site.url)
-        wait_for("a probe of the site", lambda: site.accepted, 2.5 * TICK)  # the light now follows the site
-        self.wait_light(form, GREEN, 5)
-        self.click_in_form(form, CHECK_BOX_CAPTION)
-        d.screenshot("ticked-green")
-
-        site.stop()
-        box = wait_for("the alert", self.alerts, 2.5 * TICK)[0]
-        d.screenshot("alert-open-light-still-green")
-        self.assertEqual(self.light(form), GREEN)
-        time.sleep(TICK + 2)  # another failing tick passes while the box is open
-        self.assertEqual(len(self.alerts()), 1)
-        self.assertEqual(self.light(form), GREEN)
-
-        d.focus(box)
-        d.key("Return")
-        wait_for("the alert to close", lambda: not self.alerts(), 10)
-        self.wait_light(form, RED, 5)
-        d.screenshot("after-ok-red")
-        time.sleep(TICK + 2)  # further failures raise no second alert
-        self.assertEqual(self.alerts(), [])
         self.close_with_close_box(form)
 
 
@@ -249,7 +179,7 @@ class StatusNotifierTray(Scenario):
         self.no_status_notifier_item()
         d.screenshot("do-stuff-window-shown-item-gone")
 
-        self.click_in_form(self.form(), centre(MINIMIZE_BUTTON))
+        self.press_minimize(self.form())
         self.form_hidden()
         self.assertEqual(self.tooltip(self.status_notifier_item()), "")  # back without its tooltip
         self.close_from_the_menu(self.open_host_menu, "menu-again")
@@ -278,7 +208,7 @@ class StatusNotifierTray(Scenario):
         d.screenshot("no-panel-window-shown")
         d.start_tray()
         self.docked_icon()  # on X11 the icon docks as an XEmbed icon, which the status tray hosts too
-        self.click_in_form(self.form(), centre(MINIMIZE_BUTTON))
+        self.press_minimize(self.form())
         self.form_hidden()
         d.screenshot("panel-arrived-minimized-into-it")
         form = self.choose_do_stuff(shot="menu")
@@ -348,7 +278,7 @@ class DesktopWithoutTray(Scenario):
         self.start_program()
         form = self.form()
         d.screenshot("no-tray-window-shown")
-        self.click_in_form(form, centre(MINIMIZE_BUTTON))
+        self.press_minimize(form)
         self.form_hidden()
         d.screenshot("minimized")
         self.assertIsNone(self.program.poll())
