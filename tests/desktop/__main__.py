@@ -1,13 +1,12 @@
-"""A desktop for shell scripts, kept running between two commands:
+"""The test desktop for shell scripts (Xvfb, trayer as the tray, no window manager), kept running
+between two commands:
 
-    python3 tests/desktop start STATE [--tray trayer|none] [--window-manager]
-    python3 tests/desktop stop STATE
-
-`start` returns once the desktop is up; it writes the X display to STATE/display and the variables
-a program on it needs to STATE/env (for `.`), and logs there. `stop` ends it again.
+    python3 tests/desktop start STATE    prints the display once the desktop is up, and writes it
+                                         to STATE/display and what a program on it needs to
+                                         STATE/env (for `.`); logs go to STATE
+    python3 tests/desktop stop STATE     ends it again
 """
 
-import argparse
 import os
 import signal
 import sys
@@ -19,7 +18,7 @@ from desktop.session import Desktop  # noqa: E402
 KEPT = ("DISPLAY", "XDG_RUNTIME_DIR", "DBUS_SESSION_BUS_ADDRESS", "QT_QPA_PLATFORM")
 
 
-def start(state, tray, window_manager):
+def start(state):
     """Forks a keeper that holds the desktop until it gets SIGTERM; returns when it is up."""
     stop(state)
     os.makedirs(state, exist_ok=True)
@@ -32,7 +31,7 @@ def start(state, tray, window_manager):
             os.dup2(devnull, fd)
         signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
         try:
-            with Desktop(state, tray=tray, window_manager=window_manager) as desktop:
+            with Desktop(state, window_manager=False) as desktop:
                 with open(os.path.join(state, "env"), "w") as env:
                     env.writelines(f"export {key}={desktop.env[key]}\n" for key in KEPT)
                     env.write("unset WAYLAND_DISPLAY\n")
@@ -40,20 +39,19 @@ def start(state, tray, window_manager):
                     display.write(desktop.env["DISPLAY"] + "\n")
                 with open(os.path.join(state, "keeper"), "w") as keeper:
                     keeper.write(f"{os.getpid()} {process_identity(os.getpid())[1]}\n")
-                os.write(report, b"up\n")
+                os.write(report, (desktop.env["DISPLAY"] + "\n").encode())
                 while True:
                     signal.pause()
         except Exception as error:
-            os.write(report, f"{error}\n".encode())
+            os.write(report, f"did not start: {error}\n".encode())
         finally:
             os._exit(0)
     os.close(report)
     with os.fdopen(ready) as answer:
         said = answer.readline().strip()
-    if said != "up":
-        sys.exit(f"desktop: did not start: {said or 'no word'} (logs in {state})")
-    with open(os.path.join(state, "display")) as display:
-        print(display.read().strip())
+    if not said.startswith(":"):
+        sys.exit(f"desktop: {said or 'did not start'} (logs in {state})")
+    print(said)
 
 
 def process_identity(pid):
@@ -90,17 +88,6 @@ def stop(state):
             os.remove(os.path.join(state, name))
 
 
-def main():
-    parser = argparse.ArgumentParser(prog="desktop")
-    parser.add_argument("action", choices=("start", "stop"))
-    parser.add_argument("state")
-    parser.add_argument("--tray", choices=("trayer", "none"), default="trayer")
-    parser.add_argument("--window-manager", action="store_true")
-    args = parser.parse_args()
-    if args.action == "start":
-        start(args.state, None if args.tray == "none" else args.tray, args.window_manager)
-    else:
-        stop(args.state)
-
-
-main()
+if len(sys.argv) != 3 or sys.argv[1] not in ("start", "stop"):
+    sys.exit("usage: python3 tests/desktop start|stop STATE")
+(start if sys.argv[1] == "start" else stop)(sys.argv[2])

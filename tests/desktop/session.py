@@ -11,7 +11,6 @@ order.
 
 import ctypes
 import os
-import re
 import select
 import shutil
 import signal
@@ -99,33 +98,20 @@ class Desktop(Screen):
         return False
 
     def _start_x(self):
-        # Xvfb takes the first display whose lock it wins and reports the number when it accepts
+        # Xvfb takes the first display whose lock it wins and writes the number once it accepts
         # connections. Choosing the number here instead races with desktops started in parallel:
         # their network namespaces hide each other's abstract sockets but not /tmp/.X11-unix, so a
         # client could reach another desktop's server.
-        ready, report = os.pipe()
-        try:
-            server = self._spawn("Xvfb", ["Xvfb", "-displayfd", str(report), "-screen", "0",
-                                          "{}x{}x24".format(*self.size), "-nolisten", "tcp", "-noreset"],
-                                 pass_fds=(report,), env=os.environ.copy())
-            os.close(report)
-            report = None
-            answer = b""
-            deadline = time.monotonic() + 20
-            while not answer.endswith(b"\n"):
-                if not select.select([ready], [], [], max(0.0, deadline - time.monotonic()))[0]:
-                    raise AssertionError("timed out after 20 s waiting for Xvfb")
-                chunk = os.read(ready, 16)
-                if not chunk:
-                    raise AssertionError(f"Xvfb did not start (status {server.wait(timeout=5)})")
-                answer += chunk
-        finally:
-            os.close(ready)
-            if report is not None:
-                os.close(report)
+        server = self._spawn("Xvfb", ["Xvfb", "-displayfd", "1", "-screen", "0", "{}x{}x24".format(*self.size),
+                                      "-nolisten", "tcp", "-noreset"], env=os.environ.copy(), stdout=subprocess.PIPE)
+        if not select.select([server.stdout], [], [], 20)[0]:
+            raise AssertionError("timed out after 20 s waiting for Xvfb")
+        number = server.stdout.readline()
+        if not number:
+            raise AssertionError(f"Xvfb did not start (status {server.wait(timeout=5)})")
         # Short, so that socket paths in it (the bus, the compositor) fit a socket address.
         self.runtime_dir = tempfile.mkdtemp(prefix="vedodud-e2e-")
-        self.env = dict(os.environ, DISPLAY=f":{int(answer)}", XDG_RUNTIME_DIR=self.runtime_dir,
+        self.env = dict(os.environ, DISPLAY=f":{int(number)}", XDG_RUNTIME_DIR=self.runtime_dir,
                         # No session bus: Qt then docks its icon with the XEmbed protocol the tray speaks.
                         DBUS_SESSION_BUS_ADDRESS="unix:path=/nonexistent", QT_QPA_PLATFORM="xcb")
         self.env.pop("WAYLAND_DISPLAY", None)
@@ -156,20 +142,18 @@ class Desktop(Screen):
         socket_path = os.path.join(self.runtime_dir, self.wayland_display)
         wait_for("the Wayland compositor", lambda: os.path.exists(socket_path), 15)
 
-    def _spawn(self, name, argv, pass_fds=(), env=None):
+    def _spawn(self, name, argv, env=None, stdout=None):
         """Starts a process of this desktop; the first of a name logs to name.log, later ones to
         name-2.log, name-3.log..."""
         starts = len(self._started(name))
-        name = f"{name}-{starts + 1}" if starts else name
-        with open(os.path.join(self.logs_dir, f"{name}.log"), "wb") as log:
-            process = subprocess.Popen(argv, stdout=log, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL,
-                                       env=env or self.env, pass_fds=pass_fds, preexec_fn=die_with_parent)
+        with open(os.path.join(self.logs_dir, f"{name}-{starts + 1}.log" if starts else f"{name}.log"), "wb") as log:
+            process = subprocess.Popen(argv, stdout=stdout or log, stderr=log, stdin=subprocess.DEVNULL,
+                                       env=env or self.env, preexec_fn=die_with_parent)
         self.processes.append((name, process))
         return process
 
     def _started(self, name):
-        return [process for started, process in self.processes
-                if started == name or re.fullmatch(re.escape(name) + r"-\d+", started)]
+        return [process for started, process in self.processes if started == name]
 
     def start_tray(self):
         if self.tray == "xfce4-panel":
