@@ -74,7 +74,7 @@ void ProbeVerdicts() {
         {"blackhole (full backlog)", ServerFault::Blackhole, false, kSlowRuns},
         {"hostless input (`notaurl`)", ServerFault::None, true, kFastRuns},
     };
-    CurlInternet probe;
+    TcpProbe probe;
     for (const VerdictCase& c : cases) {
         FaultServer server(c.fault);
         if (!server.valid()) {
@@ -107,7 +107,7 @@ Stats TickTimes(const std::string& url, int ticks) {
     rig.screen().Type(WString(url.begin(), url.end()));
     Stats times;
     for (int i = 0; i < ticks; ++i) times.Add(rig.Tick());
-    reliability::LookupsSettle(rig.real().internet, 60s);
+    reliability::ProbesSettle(rig.real().internet, 60s);
     return times;
 }
 

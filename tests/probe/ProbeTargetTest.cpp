@@ -3,7 +3,7 @@
 
 #include <ostream>
 
-#include "platform/curl/ProbeTarget.h"
+#include "platform/tcpprobe/ProbeTarget.h"
 
 namespace vedodud {
 namespace {
@@ -35,7 +35,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(TargetCase{"http://example.com/", ProbeTarget{"example.com", 80}},
                     TargetCase{"https://example.com", ProbeTarget{"example.com", 443}},
                     TargetCase{"ftp://example.com/pub/", ProbeTarget{"example.com", 21}},
-                    TargetCase{"HTTPS://Example.com/", ProbeTarget{"Example.com", 443}},
+                    TargetCase{"HTTPS://Example.com/", ProbeTarget{"example.com", 443}},
                     TargetCase{"http://example.com:8080/a?b#c", ProbeTarget{"example.com", 8080}},
                     TargetCase{"https://example.com:/", ProbeTarget{"example.com", 443}},
                     TargetCase{"http://user:pw@example.com:81/", ProbeTarget{"example.com", 81}},
@@ -53,7 +53,30 @@ INSTANTIATE_TEST_SUITE_P(
                     // A zone is an interface name, not arbitrary bytes.
                     TargetCase{"http://[fe80::1%25eth0\xfd]/", std::nullopt},
                     TargetCase{"http://[fe80::1%25a%2fb]/", std::nullopt},
-                    TargetCase{"http://example.com:80x/", std::nullopt}));
+                    TargetCase{"http://example.com:80x/", std::nullopt},
+                    // One to three slashes after the scheme, as browsers read them.
+                    TargetCase{"http:/example.com/", ProbeTarget{"example.com", 80}},
+                    TargetCase{"http:///example.com/", ProbeTarget{"example.com", 80}},
+                    TargetCase{"http:////example.com/", std::nullopt},
+                    TargetCase{"http://ex%61mple.com/", ProbeTarget{"example.com", 80}},
+                    TargetCase{"http://b%C3%BCcher.example/", ProbeTarget{"xn--bcher-kva.example", 80}},
+                    TargetCase{"http://stra\xc3\x9f"
+                               "e.de/",
+                               ProbeTarget{"xn--strae-oqa.de", 80}},
+                    // Text that some parsers read as an address, or that names no host.
+                    TargetCase{"http://+1/", std::nullopt}, TargetCase{"http://a%25b/", std::nullopt},
+                    TargetCase{"http://a..b/", std::nullopt}, TargetCase{"http://[v1.x]/", std::nullopt},
+                    // International names follow the IDNA rules: hyphens, joiners, right-to-left
+                    // text, labels typed in punycode, and the STD3 letters-digits-hyphens rule.
+                    TargetCase{"http://\xc3\xbc-.example/", std::nullopt},
+                    TargetCase{"http://xn--\xc3\xbc.example/", std::nullopt},
+                    TargetCase{"http://a\xe2\x80\x8c"
+                               "b.example/",
+                               std::nullopt},
+                    TargetCase{"http://a\xd7\x90.example/", std::nullopt},
+                    TargetCase{"http://\xc3\xbc.xn--ab.example/", std::nullopt},
+                    TargetCase{"http://b\xc3\xbc_cher.example/", std::nullopt},
+                    TargetCase{"http://\xd7\x90.example/", ProbeTarget{"xn--4db.example", 80}}));
 
 }  // namespace
 }  // namespace vedodud

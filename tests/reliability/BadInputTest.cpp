@@ -142,7 +142,7 @@ TEST_P(BadInputTest, NoCrashNoFileAtMostOneAttemptToTheNamedHost) {
     rig.screen().Type(Fill(input.text, {{u"{port}", Wide(std::to_string(v4.port()))},
                                         {u"{port6}", Wide(std::to_string(v6.port()))},
                                         {u"{file}", Wide(watch.File())}}));
-    // Start-up work of the first probe (libcurl, idn) is not what this test counts.
+    // Start-up work of the first probe (Qt's IDN tables, the resolver) is not what this test counts.
     const std::size_t descriptorsBefore = OpenDescriptors();
 
     ConnectRecording connects;
@@ -160,7 +160,7 @@ TEST_P(BadInputTest, NoCrashNoFileAtMostOneAttemptToTheNamedHost) {
         EXPECT_TRUE(attempt.address == "127.0.0.1" || attempt.address == "::1") << attempt.address;
         EXPECT_TRUE(attempt.port == v4.port() || attempt.port == v6.port()) << attempt.port;
     }
-    EXPECT_TRUE(LookupsSettle(rig.real().internet));
+    EXPECT_TRUE(ProbesSettle(rig.real().internet));
     std::lock_guard lock(lookups->mutex);
     EXPECT_EQ(lookups->names,
               input.lookup.empty() ? std::vector<std::string>{} : std::vector<std::string>{input.lookup});

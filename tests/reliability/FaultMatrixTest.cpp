@@ -46,7 +46,7 @@ TEST_P(ProbeFaults, AnswersWithinBudgetWithOneAttempt) {
     FaultStage stage;
     const auto url = stage.Stage(c.fault);
     if (!url) GTEST_SKIP() << "cannot be staged on this machine";
-    CurlInternet probe(kBudget);
+    TcpProbe probe(kBudget);
     // A reset races the probe's look at the socket; repeat to give the race a chance to show.
     const int repeats = c.fault == Fault::Reset ? 50 : 2;
 
@@ -65,7 +65,7 @@ TEST_P(ProbeFaults, AnswersWithinBudgetWithOneAttempt) {
     if (stage.resolver() && (c.fault == Fault::NoSuchName || c.fault == Fault::ResolverSilent)) {
         EXPECT_GT(stage.resolver()->Queries(), 0) << "the lookup never reached the loopback resolver";
     }
-    EXPECT_TRUE(LookupsSettle(probe));
+    EXPECT_TRUE(ProbesSettle(probe));
 }
 
 INSTANTIATE_TEST_SUITE_P(Matrix, ProbeFaults, testing::ValuesIn(kFaults),
@@ -113,7 +113,7 @@ TEST_P(PollFaults, LightAndAlertFollowTheTable) {
     EXPECT_EQ(rig.screen().Light(), STATUS_ONLINE_COLOR);
     EXPECT_EQ(probesWhileBoxOpen, 0u);
     EXPECT_LE(rig.forms().mostMessageBoxesOpen, 1);
-    EXPECT_TRUE(LookupsSettle(rig.real().internet));
+    EXPECT_TRUE(ProbesSettle(rig.real().internet));
 }
 
 INSTANTIATE_TEST_SUITE_P(Matrix, PollFaults, testing::ValuesIn(kFaults),

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "app/Identity.h"
-#include "platform/curl/CurlInternet.h"
+#include "platform/tcpprobe/TcpProbe.h"
 #include "scripted/ScriptedForms.h"
 #include "scripted/ScriptedServices.h"
 #include "scripted/ScriptedShell.h"
@@ -24,7 +24,7 @@ struct RealProbePlatform {
     scripted::ScriptedWindows windows;
     scripted::ScriptedShell shell{windows};
     scripted::ScriptedForms forms{windows};
-    CurlInternet internet;
+    TcpProbe internet;
     scripted::ScriptedCodePage codePage;
     Platform platform{forms, windows, shell, internet, codePage};
 };
@@ -58,12 +58,12 @@ private:
 };
 
 // Waits (bounded) until lookups the probe gave up on have finished in the background.
-inline bool LookupsSettle(CurlInternet& probe, std::chrono::seconds limit = std::chrono::seconds(20)) {
+inline bool ProbesSettle(TcpProbe& probe, std::chrono::seconds limit = std::chrono::seconds(20)) {
     const auto until = std::chrono::steady_clock::now() + limit;
-    while (probe.PendingLookups() > 0 && std::chrono::steady_clock::now() < until) {
+    while (probe.PendingProbes() > 0 && std::chrono::steady_clock::now() < until) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    return probe.PendingLookups() == 0;
+    return probe.PendingProbes() == 0;
 }
 
 }  // namespace vedodud::reliability

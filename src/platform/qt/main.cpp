@@ -2,13 +2,13 @@
 #include <QApplication>
 
 #include "app/Program.h"
-#include "platform/curl/CurlInternet.h"
 #include "platform/iconv/IconvCodePage.h"
 #include "platform/qt/QtFormsToolkit.h"
 #include "platform/qt/QtShell.h"
 #include "platform/qt/QtWindowManager.h"
 #include "platform/qt/TrayHost.h"
 #include "platform/qt/WindowTable.h"
+#include "platform/tcpprobe/TcpProbe.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);  // also sets the locale the code page follows
@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
     vedodud::qt::QtFormsToolkit forms(table, trayHost);
     vedodud::qt::QtWindowManager windows(table);
     vedodud::qt::QtShell shell(table, codePage, trayHost);
-    vedodud::CurlInternet internet;
+    vedodud::TcpProbe internet;
 
     vedodud::Platform platform{forms, windows, shell, internet, codePage};
     return vedodud::RunProgram(platform);

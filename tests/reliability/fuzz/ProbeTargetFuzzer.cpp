@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/curl/HostLookup.h"
-#include "platform/curl/ProbeTarget.h"
+#include "platform/tcpprobe/HostLookup.h"
+#include "platform/tcpprobe/ProbeTarget.h"
 #include "scripted/ScriptedServices.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/curl/TcpConnect.h"
+#include "platform/tcpprobe/TcpConnect.h"
 
 #include <netinet/in.h>
 #include <poll.h>
@@ -8,6 +8,8 @@
 
 namespace vedodud {
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 class Socket {
 public:
@@ -28,10 +30,10 @@ private:
 enum class Attempt { Connected, Failed, OutOfTime };
 
 // Waits for a non-blocking connect to finish, restarting after signals, never past the deadline.
-Attempt AwaitConnect(int fd, ProbeClock::time_point deadline) {
+Attempt AwaitConnect(int fd, Clock::time_point deadline) {
     for (;;) {
-        const auto left = deadline - ProbeClock::now();
-        if (left <= ProbeClock::duration::zero()) {
+        const auto left = deadline - Clock::now();
+        if (left <= Clock::duration::zero()) {
             return Attempt::OutOfTime;
         }
         const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(left);
@@ -51,7 +53,7 @@ Attempt AwaitConnect(int fd, ProbeClock::time_point deadline) {
     }
 }
 
-Attempt TryAddress(const SocketAddress& address, ProbeClock::time_point deadline) {
+Attempt TryAddress(const SocketAddress& address, Clock::time_point deadline) {
     Socket socket(address.storage.ss_family);
     if (socket.fd() < 0) {
         return Attempt::Failed;
@@ -67,8 +69,10 @@ Attempt TryAddress(const SocketAddress& address, ProbeClock::time_point deadline
 
 }  // namespace
 
-bool ConnectsBefore(const AddressList& addresses, ProbeClock::time_point deadline) {
+bool ConnectsBefore(const AddressList& addresses, std::chrono::steady_clock::time_point deadline) {
     for (const SocketAddress& address : addresses) {
+        // Past the deadline not even a SYN goes out: a lookup that answered late is not used.
+        if (Clock::now() >= deadline) return false;
         switch (TryAddress(address, deadline)) {
             case Attempt::Connected:
                 return true;

@@ -3,20 +3,20 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 
-#include <condition_variable>
-#include <mutex>
 #include <ostream>
 #include <thread>
 #include <utility>
 
 #include "LoopbackServer.h"
-#include "platform/curl/CurlInternet.h"
+#include "ScriptedLookup.h"
+#include "platform/tcpprobe/TcpProbe.h"
 
 namespace vedodud {
 namespace {
 
 using namespace std::chrono_literals;
 using test::LoopbackPort;
+using test::ScriptedLookup;
 
 std::string WithPort(std::string url, std::uint16_t port) {
     if (const auto at = url.find("{port}"); at != std::string::npos) {
@@ -30,56 +30,11 @@ struct Verdict {
     std::chrono::steady_clock::duration took;
 };
 
-Verdict Probe(CurlInternet& probe, const std::string& url, Long flags = FLAG_ICC_FORCE_CONNECTION) {
+Verdict Probe(TcpProbe& probe, const std::string& url, Long flags = FLAG_ICC_FORCE_CONNECTION) {
     const auto start = std::chrono::steady_clock::now();
     const Long answer = probe.InternetCheckConnectionA(url, flags, 0);
     return {answer, std::chrono::steady_clock::now() - start};
 }
-
-// A stand-in resolver: records what it is asked and answers with a loopback listener's address.
-// A held one hangs until released (or 20 s pass), like a resolver that never answers.
-class ScriptedLookup {
-public:
-    explicit ScriptedLookup(bool held = false) { state_->held = held; }
-    ~ScriptedLookup() { Release(); }
-
-    NameLookup AnsweringWith(std::uint16_t listenerPort) const {
-        return [state = state_, listenerPort](const std::string& host, std::uint16_t port) {
-            std::unique_lock lock(state->mutex);
-            ++state->calls;
-            state->host = host;
-            state->port = port;
-            state->released.wait_for(lock, 20s, [&] { return !state->held; });
-            return *NumericHostAddress("127.0.0.1", listenerPort);
-        };
-    }
-    void Release() {
-        {
-            std::lock_guard lock(state_->mutex);
-            state_->held = false;
-        }
-        state_->released.notify_all();
-    }
-    int calls() const {
-        std::lock_guard lock(state_->mutex);
-        return state_->calls;
-    }
-    std::pair<std::string, std::uint16_t> lastAsked() const {
-        std::lock_guard lock(state_->mutex);
-        return {state_->host, state_->port};
-    }
-
-private:
-    struct State {
-        std::mutex mutex;
-        std::condition_variable released;
-        bool held = false;
-        int calls = 0;
-        std::string host;
-        std::uint16_t port = 0;
-    };
-    std::shared_ptr<State> state_ = std::make_shared<State>();
-};
 
 struct ReachableCase {
     const char* name;
@@ -93,7 +48,7 @@ class ReachableTest : public testing::TestWithParam<ReachableCase> {};
 TEST_P(ReachableTest, ConnectsOnceAndSendsNothing) {
     LoopbackPort listener(GetParam().family, true);
     if (!listener.valid()) GTEST_SKIP() << "no loopback for this address family here";
-    CurlInternet probe;
+    TcpProbe probe;
 
     const Verdict verdict = Probe(probe, WithPort(GetParam().url, listener.port()));
 
@@ -118,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(UnreachableTest, RefusedPortAnswersAtOnce) {
     LoopbackPort closed(AF_INET, false);
     ASSERT_TRUE(closed.valid());
-    CurlInternet probe;
+    TcpProbe probe;
 
     const Verdict verdict = Probe(probe, WithPort("http://127.0.0.1:{port}/", closed.port()));
 
@@ -130,7 +85,7 @@ TEST(UnreachableTest, DroppedSynAnswersWithinBudget) {
     LoopbackPort listener(AF_INET, true, 0);
     ASSERT_TRUE(listener.valid());
     ASSERT_TRUE(listener.FillAcceptQueue());
-    CurlInternet probe(1s);
+    TcpProbe probe(1s);
 
     const Verdict verdict = Probe(probe, WithPort("http://127.0.0.1:{port}/", listener.port()));
 
@@ -142,7 +97,7 @@ TEST(UnreachableTest, WithoutForceFlagNothingIsTried) {
     LoopbackPort listener(AF_INET, true);
     ASSERT_TRUE(listener.valid());
     ScriptedLookup lookup;
-    CurlInternet probe(kProbeBudget, lookup.AnsweringWith(listener.port()));
+    TcpProbe probe(kProbeBudget, lookup.AnsweringWith(listener.port()));
 
     EXPECT_EQ(Probe(probe, WithPort("http://localhost:{port}/", listener.port()), 0).answer, 0);
     EXPECT_EQ(lookup.calls(), 0);
@@ -193,7 +148,7 @@ TEST_P(RejectedInputTest, AnswersZeroWithoutLookupOrConnection) {
     LoopbackPort listener(AF_INET, true);
     ASSERT_TRUE(listener.valid());
     ScriptedLookup lookup;
-    CurlInternet probe(kProbeBudget, lookup.AnsweringWith(listener.port()));
+    TcpProbe probe(kProbeBudget, lookup.AnsweringWith(listener.port()));
 
     const Verdict verdict = Probe(probe, WithPort(GetParam().url, listener.port()));
 
@@ -210,7 +165,7 @@ TEST(NameLookupTest, GetsPunycodeNameAndUrlPort) {
     LoopbackPort listener(AF_INET, true);
     ASSERT_TRUE(listener.valid());
     ScriptedLookup lookup;
-    CurlInternet probe(kProbeBudget, lookup.AnsweringWith(listener.port()));
+    TcpProbe probe(kProbeBudget, lookup.AnsweringWith(listener.port()));
 
     const std::string url = WithPort(
         "http://b\xc3\xbc"
@@ -226,7 +181,7 @@ TEST(NameLookupTest, HangingLookupIsAbandonedAtBudgetAndCannotPileUp) {
     LoopbackPort listener(AF_INET, true);
     ASSERT_TRUE(listener.valid());
     ScriptedLookup lookup(/*held=*/true);
-    CurlInternet probe(300ms, lookup.AnsweringWith(listener.port()));
+    TcpProbe probe(300ms, lookup.AnsweringWith(listener.port()));
     const std::string url = WithPort("http://hanging.example:{port}/", listener.port());
 
     for (int i = 0; i < kMaxPendingLookups; ++i) {
@@ -236,11 +191,11 @@ TEST(NameLookupTest, HangingLookupIsAbandonedAtBudgetAndCannotPileUp) {
     }
     EXPECT_EQ(Probe(probe, url).answer, 0);
     EXPECT_EQ(lookup.calls(), kMaxPendingLookups) << "a lookup started past the limit";
-    EXPECT_EQ(probe.PendingLookups(), kMaxPendingLookups);
+    EXPECT_EQ(probe.PendingProbes(), kMaxPendingLookups);
 
     lookup.Release();
-    for (int i = 0; i < 500 && probe.PendingLookups() > 0; ++i) std::this_thread::sleep_for(10ms);
-    ASSERT_EQ(probe.PendingLookups(), 0);
+    for (int i = 0; i < 500 && probe.PendingProbes() > 0; ++i) std::this_thread::sleep_for(10ms);
+    ASSERT_EQ(probe.PendingProbes(), 0);
 
     EXPECT_EQ(Probe(probe, url).answer, 1);
     // The given-up lookups' late answers were never used to connect.
