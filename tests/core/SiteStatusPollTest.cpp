@@ -118,15 +118,6 @@ TEST_F(ProgramFixture, TicksWhileTheAlertIsOpenAreSkipped) {
     EXPECT_EQ(platform_.internet.calls.size(), 2u) << "ticking resumes once the box is gone";
 }
 
-TEST_F(ProgramFixture, TicksDuringASlowProbeAreSkipped) {
-    int nested = 0;
-    platform_.internet.whileProbing = [&] {
-        if (nested++ == 0) platform_.forms.Advance(3 * kTick);
-    };
-    Tick();
-    EXPECT_EQ(platform_.internet.calls.size(), 1u);
-}
-
 // "&Close" from the tray while the alert is up: the tick must not touch the dead form.
 TEST_F(ProgramFixture, ClosingWhileTheAlertIsOpenEndsQuietly) {
     screen()->SetCheck(1);

@@ -3,6 +3,7 @@
 
 #include "app/Program.h"
 #include "platform/iconv/IconvCodePage.h"
+#include "platform/qt/EventLoopWait.h"
 #include "platform/qt/QtFormsToolkit.h"
 #include "platform/qt/QtShell.h"
 #include "platform/qt/QtWindowManager.h"
@@ -19,7 +20,9 @@ int main(int argc, char** argv) {
     vedodud::qt::QtFormsToolkit forms(table, trayHost);
     vedodud::qt::QtWindowManager windows(table);
     vedodud::qt::QtShell shell(table, codePage, trayHost);
-    vedodud::TcpProbe internet;
+    // The window stays alive while a probe waits for its answer.
+    vedodud::TcpProbe internet(vedodud::kProbeBudget, vedodud::SystemNameLookup,
+                               vedodud::qt::WaitHandlingEvents);
 
     vedodud::Platform platform{forms, windows, shell, internet, codePage};
     return vedodud::RunProgram(platform);
