@@ -3,6 +3,7 @@
 #include <objbase.h>
 #include <ole2.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "app/Identity.h"
@@ -59,12 +60,16 @@ void Win32FormsToolkit::DispatchWaiting() {
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) Dispatch(msg);
 }
 
-void Win32FormsToolkit::Dispatch(MSG& msg) {
+bool Win32FormsToolkit::Dispatch(MSG& msg) {
     // Tab and the arrow keys move the focus within a form, as in a dialog.
-    for (Win32FormWindow* form : loaded_)
-        if (form->Handle() && IsDialogMessageW(form->Handle(), &msg)) return;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+    const bool dialogKey = std::any_of(loaded_.begin(), loaded_.end(), [&msg](Win32FormWindow* form) {
+        return form->Handle() && IsDialogMessageW(form->Handle(), &msg);
+    });
+    if (!dialogKey) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return !loaded_.empty() && !fatal_;
 }
 
 void Win32FormsToolkit::ReportFatalError(const std::string& message) {

@@ -28,6 +28,10 @@ public:
     // Handles every message waiting now as Run() does, without waiting for more; for tests.
     void DispatchWaiting();
 
+    // Dispatches one message as Run() does; false once the program is ending (no form left, or a
+    // fatal error reported).
+    bool Dispatch(MSG& msg);
+
     // What the forms' windows report back.
     void FormCreated(Win32FormWindow* form);
     void FormDestroyed(Win32FormWindow* form);
@@ -37,7 +41,6 @@ public:
     UINT TaskbarCreatedMessage() const { return taskbarCreatedMessage_; }
 
 private:
-    void Dispatch(MSG& msg);
     void WakeMessageLoop();
 
     std::function<void()> taskbarCreated_;

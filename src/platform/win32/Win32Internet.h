@@ -4,8 +4,9 @@
 #include <chrono>
 
 #include "platform/Internet.h"
+#include "platform/common/BoundedWorker.h"
 #include "platform/win32/BoundFunction.h"
-#include "platform/win32/BoundedCall.h"
+#include "platform/win32/MessageWait.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace vedodud::win32 {
@@ -19,7 +20,13 @@ inline constexpr int kMaxPendingChecks = 2;
 
 class Win32Internet : public Internet {
 public:
-    explicit Win32Internet(std::chrono::milliseconds budget = kCheckBudget);
+    // The check runs on a worker thread; `wait` is how the calling thread spends the time until it
+    // answers: dispatching its messages, so that its windows stay alive.
+    explicit Win32Internet(
+        std::chrono::milliseconds budget = kCheckBudget,
+        WorkerWait wait = [](WorkerSignal& answer, WorkerClock::time_point deadline) {
+            return WaitDispatchingMessages(answer, deadline);
+        });
 
     // WinINet's answer, or 0 when it does not come within the budget or too many checks still run.
     Long InternetCheckConnectionA(const std::string& lpszUrl, Long dwFlags, Long dwReserved) override;
@@ -28,8 +35,10 @@ public:
     int PendingChecks() const { return checks_.Pending(); }
 
 private:
+    std::chrono::milliseconds budget_;
+    WorkerWait wait_;
     BoundFunction<BOOL WINAPI(LPCSTR, DWORD, DWORD)> check_{"wininet.dll", "InternetCheckConnectionA"};
-    BoundedCall checks_;
+    BoundedWorker checks_{kMaxPendingChecks};
 };
 
 }  // namespace vedodud::win32

@@ -15,7 +15,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Win32Shell shell;
     Win32FormsToolkit forms([&shell] { shell.TaskbarCreated(); });
     Win32WindowManager windows;
-    Win32Internet internet;
+    // While a check runs, messages are dispatched as in the forms' own loop: the window stays alive.
+    Win32Internet internet(kCheckBudget, [&forms](vedodud::WorkerSignal& answer, auto deadline) {
+        return WaitDispatchingMessages(answer, deadline, [&forms](MSG& msg) { return forms.Dispatch(msg); });
+    });
     Win32CodePage codePage;
     vedodud::Platform platform{forms, windows, shell, internet, codePage};
     // Start-up itself may fail (no window class, no timer): reported like any handler's error.
