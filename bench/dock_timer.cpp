@@ -4,8 +4,6 @@
 // the icon's window belongs to explorer.exe, not to the program started.
 // usage: dock_timer [--any] <timeout ms> <program> [args...]
 // Prints "<milliseconds> <pid>" (or "timeout <pid>") and leaves the program running.
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,22 +15,11 @@
 #include <string_view>
 #include <thread>
 
+#include "XWindows.h"
+
 namespace {
 
-long PidOf(Display* display, Window window, Atom pidAtom) {
-    Atom type;
-    int format;
-    unsigned long items, after;
-    unsigned char* data = nullptr;
-    long pid = -1;
-    if (XGetWindowProperty(display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items, &after,
-                           &data) == Success &&
-        data != nullptr) {
-        if (items == 1 && format == 32) pid = *reinterpret_cast<long*>(data);
-        XFree(data);
-    }
-    return pid;
-}
+using vedodud::bench::PidOf;
 
 // Which docked windows count: those of one process, or (pid 0) any not in `before`.
 struct Wanted {
@@ -63,10 +50,6 @@ bool Docked(Display* display, Window window, Atom pidAtom, const Wanted& wanted,
     return found;
 }
 
-int IgnoreErrors(Display*, XErrorEvent*) {
-    return 0;  // windows come and go while the tree is walked
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -85,7 +68,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "dock_timer: no display\n");
         return 2;
     }
-    XSetErrorHandler(IgnoreErrors);
+    XSetErrorHandler(vedodud::bench::IgnoreXErrors);
     const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
     std::set<Window> before;
     if (any) Docked(display, DefaultRootWindow(display), pidAtom, {-2, &before}, 0, &before);

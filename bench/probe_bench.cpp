@@ -1,4 +1,4 @@
-// Probe verdict time beside a raw loopback connect(), and the longest a tick holds the UI thread.
+// Probe verdict time beside a raw loopback connect(), and the longest a tick waits for its verdict.
 // Runs inside a private network (loopback only) so that its name lookups cannot leave the machine.
 #include <netinet/in.h>
 #include <poll.h>
@@ -112,10 +112,11 @@ Stats TickTimes(const std::string& url, int ticks) {
 }
 
 void UiBlock(bool privateNetwork) {
-    std::printf("## 2. Worst-case UI block per tick\n\n");
+    std::printf("## 2. Longest wait for a verdict per tick\n\n");
     std::printf(
-        "The time one `Timer1_Timer` holds the UI thread (Form1 on the scripted forms toolkit, "
-        "real probe, budget %lld ms), ms, min / median / max over the ticks.\n\n",
+        "How long one `Timer1_Timer` waits for the probe's verdict (Form1 on the scripted forms "
+        "toolkit, which blocks while it waits; real probe, budget %lld ms), ms, min / median / max "
+        "over the ticks. The desktop programs handle their events during this wait (section 5).\n\n",
         static_cast<long long>(kProbeBudget.count()));
     std::printf("| Case | Ticks | Tick time | Longest tick |\n|---|---|---|---|\n");
     {
