@@ -33,15 +33,16 @@ Window WindowOf(Display* display, Window window, Atom pidAtom, long pid) {
     return found;
 }
 
-// Waits for the answer to ping `serial`; false if none comes in time.
-bool Answered(Display* display, Atom ping, long serial) {
+// Waits for the answer to ping `serial` sent to `target`; false if none comes in time. Answers go to
+// every client listening on the root window, those to other pingers' windows included.
+bool Answered(Display* display, Atom ping, long serial, Window target) {
     const auto until = Clock::now() + kNoAnswer;
     while (Clock::now() < until) {
         while (XPending(display) > 0) {
             XEvent event;
             XNextEvent(display, &event);
             if (event.type == ClientMessage && static_cast<Atom>(event.xclient.data.l[0]) == ping &&
-                event.xclient.data.l[1] == serial)
+                event.xclient.data.l[1] == serial && static_cast<Window>(event.xclient.data.l[2]) == target)
                 return true;
         }
         pollfd connection{ConnectionNumber(display), POLLIN, 0};
@@ -91,7 +92,7 @@ int main(int argc, char** argv) {
         const auto start = Clock::now();
         XSendEvent(display, target, False, NoEventMask, &event);
         XFlush(display);
-        if (!Answered(display, ping, serial)) {
+        if (!Answered(display, ping, serial, target)) {
             std::printf("note the program did not answer a ping within %lld s\n",
                         static_cast<long long>(kNoAnswer.count()));
             return 1;
