@@ -6,13 +6,6 @@
 #include "platform/tcpprobe/TcpConnect.h"
 
 namespace vedodud {
-namespace {
-
-// The worker stops by itself at the deadline; this little more lets its answer arrive, so that a
-// probe is given up on only when its lookup hangs.
-constexpr std::chrono::milliseconds kAnswerGrace{250};
-
-}  // namespace
 
 TcpProbe::TcpProbe(std::chrono::milliseconds budget, NameLookup lookup, WorkerWait wait)
     : budget_(std::clamp(budget, std::chrono::milliseconds::zero(), kProbeBudget)),
@@ -50,7 +43,7 @@ Long TcpProbe::InternetCheckConnectionA(const std::string& lpszUrl, Long dwFlags
             }
             return ConnectsBefore(addresses, deadline);
         });
-    if (!answer || !wait_(*answer, deadline + kAnswerGrace)) {
+    if (!answer || !wait_(*answer, deadline)) {
         return 0;
     }
     return answer->Take() ? 1 : 0;
