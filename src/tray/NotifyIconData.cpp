@@ -43,8 +43,7 @@ std::u16string_view TipText(const TipField& tip) {
 
 NotifyIconDataA ToAnsiRecord(const NotifyIconData& data, CodePage& codePage) {
     NotifyIconDataA record{};
-    EncodeRecordFields({data.cbSize, data.hWnd, data.uID, data.uFlags, data.uCallbackMessage, data.hIcon},
-                       record);
+    EncodeRecordFields(data, record);
 
     const std::u16string_view all(data.szTip.data(), data.szTip.size());
     const std::u16string_view text = TipText(data.szTip);
@@ -62,13 +61,7 @@ NotifyIconDataA ToAnsiRecord(const NotifyIconData& data, CodePage& codePage) {
 }
 
 void FromAnsiRecord(const NotifyIconDataA& record, NotifyIconData& data, CodePage& codePage) {
-    const NotifyIconFields fields = DecodeRecordFields(record);
-    data.cbSize = fields.cbSize;
-    data.hWnd = fields.hWnd;
-    data.uID = fields.uID;
-    data.uFlags = fields.uFlags;
-    data.uCallbackMessage = fields.uCallbackMessage;
-    data.hIcon = fields.hIcon;
+    static_cast<NotifyIconFields&>(data) = DecodeRecordFields(record);
 
     const auto* tip = reinterpret_cast<const char*>(RecordTipBytes(record).data());
     const WString wide = codePage.FromAnsi(std::string_view(tip, kTipChars));

@@ -7,6 +7,7 @@
 #include "platform/CodePage.h"
 #include "platform/Shell.h"
 #include "platform/Types.h"
+#include "platform/common/NotifyIconRecord.h"
 
 namespace vedodud {
 
@@ -15,13 +16,8 @@ inline constexpr Long NOTIFYICONDATAA_V1_SIZE = static_cast<Long>(kNotifyIconDat
 
 using TipField = std::array<char16_t, kTipChars>;
 
-struct NotifyIconData {
-    Long cbSize = 0;
-    Long hWnd = 0;
-    Long uID = 0;
-    Long uFlags = 0;
-    Long uCallbackMessage = 0;
-    Long hIcon = 0;
+// The record's six integers, and the tip as the module keeps it: wide.
+struct NotifyIconData : NotifyIconFields {
     TipField szTip{};
 };
 

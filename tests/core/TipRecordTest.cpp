@@ -126,7 +126,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Record, IntegersRoundTripIncludingNegativeHandles) {
     ScriptedCodePage codePage;
-    NotifyIconData data{88, -2, 7, 3, 2025, static_cast<Long>(0x80001234), MakeTip(u"t")};
+    NotifyIconData data{{88, -2, 7, 3, 2025, static_cast<Long>(0x80001234)}, MakeTip(u"t")};
     const NotifyIconDataA wire = ToAnsiRecord(data, codePage);
     // hWnd sits at bytes 4..7, the tip from byte 24, whatever the host's byte order.
     EXPECT_EQ((std::array<std::uint8_t, 4>{wire[4], wire[5], wire[6], wire[7]}),
