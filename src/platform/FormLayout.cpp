@@ -12,9 +12,14 @@ const ControlLayout& FormLayout::Control(ControlId id) const {
 }
 
 const MenuLayout& FormLayout::Menu(MenuId id) const {
-    for (const auto& menu : menus)
-        if (menu.id == id) return menu;
+    if (const MenuLayout* menu = FindMenu(id)) return *menu;
     throw std::out_of_range("no such menu");
+}
+
+const MenuLayout* FormLayout::FindMenu(MenuId id) const {
+    for (const auto& menu : menus)
+        if (menu.id == id) return &menu;
+    return nullptr;
 }
 
 const MenuItemLayout* FormLayout::MenuItem(MenuId id) const {

@@ -93,6 +93,8 @@ struct FormLayout {
 
     const ControlLayout& Control(ControlId id) const;
     const MenuLayout& Menu(MenuId id) const;
+    // The menu with this id, or nullptr.
+    const MenuLayout* FindMenu(MenuId id) const;
     // The item of any menu with this id, or nullptr.
     const MenuItemLayout* MenuItem(MenuId id) const;
     // The controls of the tab order, by tab index; those that cannot hold the focus included.

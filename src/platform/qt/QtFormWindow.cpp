@@ -355,9 +355,7 @@ void QtFormWindow::PopupMenu(MenuId menuId) {
     const std::shared_ptr<FormState> state = state_;
     LoadedWidget();
     if (state->life != FormState::Life::Loaded) throw RuntimeError("Form is being unloaded");
-    const MenuLayout* layout = nullptr;
-    for (const auto& menu : state->layout.menus)
-        if (menu.id == menuId) layout = &menu;
+    const MenuLayout* layout = state->layout.FindMenu(menuId);
     if (!layout) throw RuntimeError("Invalid menu");
 
     if (QMenu* hostMenu = state->table.HostMenu(state->hWnd)) {

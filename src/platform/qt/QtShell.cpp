@@ -1,7 +1,6 @@
 #include "platform/qt/QtShell.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 
 #include "platform/common/DebugLog.h"
@@ -120,11 +119,15 @@ void QtShell::Apply(Icon& icon, const Record& record) {
         icon.callbackMessage = record.uCallbackMessage;
         icon.notifies = true;
     }
-    if (record.uFlags & NIF_ICON) icon.image = table_.Icon(record.hIcon);
-    if (record.uFlags & NIF_TIP) icon.tip = ToQString(codePage_.FromAnsi(record.tip));
-    if (!icon.trayIcon) return;
-    if (record.uFlags & NIF_ICON) icon.trayIcon->setIcon(icon.image);
-    if (record.uFlags & NIF_TIP) icon.trayIcon->setToolTip(icon.tip);
+    // Kept on the icon too, for a tray icon made later when a host arrives.
+    if (record.uFlags & NIF_ICON) {
+        icon.image = table_.Icon(record.hIcon);
+        if (icon.trayIcon) icon.trayIcon->setIcon(icon.image);
+    }
+    if (record.uFlags & NIF_TIP) {
+        icon.tip = ToQString(codePage_.FromAnsi(record.tip));
+        if (icon.trayIcon) icon.trayIcon->setToolTip(icon.tip);
+    }
 }
 
 void QtShell::Show(Key key, Icon& icon) {
