@@ -18,7 +18,7 @@ import subprocess
 import tempfile
 import time
 
-from .bus import SessionBus
+from .bus import WATCHER, SessionBus
 from .screen import Screen
 from .waiting import wait_for
 
@@ -53,13 +53,14 @@ def die_with_parent():
 
 class Desktop(Screen):
     def __init__(self, logs_dir, shots_dir=None, tray="trayer", window_manager=True, size=(1024, 768),
-                 wayland=False, accessibility=False):
+                 wayland=False, accessibility=False, watcher=None):
         super().__init__(None, shots_dir, window_manager)
         self.logs_dir = logs_dir
         self.tray = tray
         self.size = size
         self.wayland = wayland
         self.accessibility = accessibility
+        self.watcher = watcher  # a stand-in StatusNotifierWatcher: "hung" or "no-host" (fake_watcher.py, python3-gi)
         self.bus = None
         self.processes = []  # (name, Popen), started in this order
         self.runtime_dir = None
@@ -76,8 +77,13 @@ class Desktop(Screen):
         os.makedirs(self.logs_dir, exist_ok=True)
         try:
             self._start_x()
-            if self.tray == "xfce4-panel" or self.wayland or self.accessibility:
+            if self.tray == "xfce4-panel" or self.wayland or self.accessibility or self.watcher:
                 self._start_session_bus()
+            if self.watcher:
+                self._spawn("watcher", ["/usr/bin/python3", os.path.join(os.path.dirname(__file__), "fake_watcher.py"),
+                                        self.watcher])
+                wait_for("the watcher", lambda: self.bus.call("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                                              "org.freedesktop.DBus.GetNameOwner", WATCHER[0]), 15)
             if self.accessibility:
                 self._spawn("at-spi-bus", ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
             if self.wayland:
@@ -196,6 +202,7 @@ class Desktop(Screen):
             if process.poll() is None:
                 try:
                     os.killpg(process.pid, signal.SIGTERM)
+                    os.killpg(process.pid, signal.SIGCONT)  # a stopped one, as a hung panel, too
                 except ProcessLookupError:
                     pass
         for _, process in reversed(self.processes):

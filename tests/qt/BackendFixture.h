@@ -24,13 +24,43 @@
 
 namespace vedodud::qt {
 
+// An icon as the test sees it in its notification area.
+struct FakeTrayItem : QObject, TrayItem {
+    explicit FakeTrayItem(bool exportsMenu) : exportsMenu(exportsMenu) {}
+    void SetIcon(const QIcon& image) override { icon = image; }
+    void SetToolTip(const QString& text) override { tip = text; }
+    bool ExportsMenu() const override { return exportsMenu; }
+    void SetMenu(QMenu* exported, std::function<void()> opening) override {
+        menu = exported;
+        aboutToShow = std::move(opening);
+    }
+    void Retire() override { deleteLater(); }
+
+    const bool exportsMenu;
+    QIcon icon;
+    QString tip;
+    QMenu* menu = nullptr;
+    std::function<void()> aboutToShow;
+};
+
 // A notification area the test switches on and off, of either kind.
 struct FakeTrayHost : TrayHost {
     bool available = true;
     bool showsExportedMenus = false;
 
+    void Switch(bool on) {
+        available = on;
+        Changed();
+    }
+    TrayKind ItemKind() override {
+        if (!available) return TrayKind::None;
+        return showsExportedMenus ? TrayKind::StatusNotifier : TrayKind::XEmbed;
+    }
     bool Available() override { return available; }
-    bool ShowsExportedMenus() override { return showsExportedMenus; }
+    std::uint64_t Generation(TrayKind) override { return 1; }
+    std::unique_ptr<TrayItem, RetireItem> CreateItem(TrayKind kind) override {
+        return std::unique_ptr<TrayItem, RetireItem>(new FakeTrayItem(kind == TrayKind::StatusNotifier));
+    }
 };
 
 // The Qt backend's parts, wired as the program wires them, but for a tray host the test switches
@@ -47,6 +77,10 @@ struct QtPlatform {
     QtFormsToolkit forms{table, {[this] { return trayHost.available; }, false}};
     QtWindowManager windows{table};
     QtShell shell{table, codePage, trayHost};
+
+    FakeTrayItem* Item(Long hWnd, Long uID) const {
+        return static_cast<FakeTrayItem*>(shell.Item(hWnd, uID));
+    }
 };
 
 class BackendTest : public ::testing::Test, protected QtPlatform {

@@ -30,15 +30,14 @@ void WhenOpen(QWidget* (*active)(), std::function<void(Widget&)> act) {
 struct QtBackend : QtPlatform {
     std::vector<WString> ShownTips() {
         std::vector<WString> tips;
-        for (QSystemTrayIcon* trayIcon : shell.TrayIcons())
-            if (trayIcon->isVisible()) tips.push_back(Wide(trayIcon->toolTip()));
+        for (TrayItem* item : shell.Items()) tips.push_back(Wide(static_cast<FakeTrayItem*>(item)->tip));
         std::sort(tips.begin(), tips.end());
         return tips;
     }
     void RightClickIcon() {
-        const auto icons = shell.TrayIcons();
-        ASSERT_EQ(icons.size(), 1u);
-        emit icons.front()->activated(QSystemTrayIcon::Context);
+        const auto items = shell.Items();
+        ASSERT_EQ(items.size(), 1u);
+        items.front()->activated(QSystemTrayIcon::Context);
     }
     void AnswerNextMessageBox(ShownBox& seen) {
         WhenOpen<QMessageBox>(&QApplication::activeModalWidget, [&seen](QMessageBox& box) {

@@ -30,8 +30,8 @@ protected:
         windows.SetWindowLongA(hWnd, GWL_WNDPROC, recorder);
     }
     Long Notify(Long op, NotifyIconDataA data) { return shell.Shell_NotifyIconA(op, data); }
-    void Activate(QSystemTrayIcon* trayIcon, QSystemTrayIcon::ActivationReason reason) {
-        emit trayIcon->activated(reason);
+    void Activate(FakeTrayItem* item, TrayItem::Activation reason) {
+        item->activated(reason);
         Settle();
     }
 
@@ -53,10 +53,10 @@ class AddFlags : public TrayIconTest, public ::testing::WithParamInterface<Long>
 TEST_P(AddFlags, TheIconShowsItsImageOnlyWhenFlaggedAndHasNoMenuOfItsOwn) {
     const Long flags = GetParam();
     ASSERT_EQ(Notify(NIM_ADD, Record(hWnd, 0, flags, icon)), 1);
-    QSystemTrayIcon* trayIcon = shell.TrayIcon(hWnd, 0);
-    ASSERT_NE(trayIcon, nullptr);
-    EXPECT_EQ(!trayIcon->icon().isNull(), (flags & NIF_ICON) != 0);
-    EXPECT_EQ(trayIcon->contextMenu(), nullptr);
+    FakeTrayItem* item = Item(hWnd, 0);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(!item->icon.isNull(), (flags & NIF_ICON) != 0);
+    EXPECT_EQ(item->menu, nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryCombination, AddFlags, ::testing::Range<Long>(0, 8));
@@ -64,11 +64,11 @@ INSTANTIATE_TEST_SUITE_P(EveryCombination, AddFlags, ::testing::Range<Long>(0, 8
 // How a tip that fills its field without a NUL reads is up to each shell; this one takes all 64 bytes.
 TEST_F(TrayIconTest, AModifyKeepsAnUnflaggedImageAndReadsATipWithoutItsNul) {
     Notify(NIM_ADD, Record(hWnd, 0, NIF_MESSAGE | NIF_ICON, icon));
-    QSystemTrayIcon* trayIcon = shell.TrayIcon(hWnd, 0);
-    const qint64 iconKey = trayIcon->icon().cacheKey();
+    FakeTrayItem* item = Item(hWnd, 0);
+    const qint64 iconKey = item->icon.cacheKey();
     EXPECT_EQ(Notify(NIM_MODIFY, Record(hWnd, 0, NIF_TIP, 0, std::string(64, 'x'))), 1);  // no NUL at all
-    EXPECT_EQ(trayIcon->toolTip(), QString(64, 'x'));
-    EXPECT_EQ(trayIcon->icon().cacheKey(), iconKey);  // hIcon 0 was not flagged
+    EXPECT_EQ(item->tip, QString(64, 'x'));
+    EXPECT_EQ(item->icon.cacheKey(), iconKey);  // hIcon 0 was not flagged
 }
 
 TEST_F(TrayIconTest, MouseActivityArrivesAsTheCallbackMessageWithTheMouseMessage) {
@@ -82,7 +82,7 @@ TEST_F(TrayIconTest, MouseActivityArrivesAsTheCallbackMessageWithTheMouseMessage
                           Case{QSystemTrayIcon::DoubleClick, {{5, 0x203}}},
                           Case{QSystemTrayIcon::MiddleClick, {{5, 0x207}, {5, 0x208}}}}) {
         received.clear();
-        emit shell.TrayIcon(hWnd, 5)->activated(c.reason);
+        Item(hWnd, 5)->activated(c.reason);
         EXPECT_TRUE(received.empty());  // queued, not sent from inside Qt's mouse handling
         Settle();
         EXPECT_EQ(received, c.expected);
@@ -99,7 +99,7 @@ TEST_F(TrayIconTest, AnIconDeletedByItsOwnClickGetsNoMoreMessages) {
         return 0;
     });
     windows.SetWindowLongA(hWnd, GWL_WNDPROC, deleter);
-    Activate(shell.TrayIcon(hWnd, 0), QSystemTrayIcon::Context);
+    Activate(Item(hWnd, 0), QSystemTrayIcon::Context);
     EXPECT_EQ(received, (std::vector<std::pair<Long, Long>>{{0, 0x204}}));
     EXPECT_EQ(shell.IconCount(), 0u);
 }
@@ -108,18 +108,17 @@ TEST_F(TrayIconTest, WithoutATrayTheIconWaitsAndAppearsWithItsTipWhenOneArrives)
     trayHost.available = false;
     ASSERT_EQ(Notify(NIM_ADD, Record(hWnd, 0, NIF_MESSAGE | NIF_ICON, icon)), 1);
     EXPECT_EQ(Notify(NIM_MODIFY, Record(hWnd, 0, NIF_TIP, 0, "Shoutcast/Dezorav Ovozeri")), 1);
-    EXPECT_EQ(shell.TrayIcon(hWnd, 0), nullptr);
+    EXPECT_EQ(Item(hWnd, 0), nullptr);
     ASSERT_EQ(Notify(NIM_ADD, Record(hWnd, 1, NIF_ICON, icon)), 1);
     EXPECT_EQ(Notify(NIM_DELETE, Record(hWnd, 1, 0, 0)), 1);  // gone before any tray came
 
-    trayHost.available = true;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return shell.TrayIcon(hWnd, 0) != nullptr; }, 5000));
-    QSystemTrayIcon* trayIcon = shell.TrayIcon(hWnd, 0);
-    EXPECT_TRUE(trayIcon->isVisible());
-    EXPECT_EQ(trayIcon->toolTip(), "Shoutcast/Dezorav Ovozeri");
-    EXPECT_FALSE(trayIcon->icon().isNull());
+    trayHost.Switch(true);
+    FakeTrayItem* item = Item(hWnd, 0);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->tip, "Shoutcast/Dezorav Ovozeri");
+    EXPECT_FALSE(item->icon.isNull());
     EXPECT_EQ(shell.IconCount(), 1u);
-    Activate(trayIcon, QSystemTrayIcon::Context);
+    Activate(item, QSystemTrayIcon::Context);
     EXPECT_EQ(received, (std::vector<std::pair<Long, Long>>{{0, 0x204}, {0, 0x205}}));
 }
 
@@ -129,13 +128,13 @@ TEST_F(TrayIconTest, AHostThatShowsMenusGetsTheMenuTheWindowPopsUpAndTheChoiceLa
     Notify(NIM_ADD, Record(hWnd, 0, NIF_MESSAGE | NIF_ICON, icon));
     QMenu* menu = shell.HostMenu(hWnd, 0);
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(shell.TrayIcon(hWnd, 0)->contextMenu(), menu);
+    EXPECT_EQ(Item(hWnd, 0)->menu, menu);
     Settle();  // filled at once, for hosts that read it before any click
     EXPECT_EQ(Items(*menu), (std::vector<std::string>{"&Do Stuff...", "-", "&Close"}));
     const QList<QAction*> known = menu->actions();
 
     received.clear();
-    emit menu->aboutToShow();  // the host is about to show it: a right-click as the window knows it
+    Item(hWnd, 0)->aboutToShow();  // the host is about to show it: a right-click as the window knows it
     EXPECT_EQ(received, (std::vector<std::pair<Long, Long>>{{0, 0x204}, {0, 0x205}}));
     EXPECT_EQ(menu->actions(), known);  // the same entries, so ids the host holds stay valid
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);  // nothing popped up on the screen

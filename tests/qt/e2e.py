@@ -10,6 +10,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 from desktop.form import APP_TITLE, FORM_CAPTION, GREEN, RED, TICK, TIP  # noqa: E402
 from desktop.scenario import ProgramScenario, main  # noqa: E402
+from desktop.bus import WATCHER  # noqa: E402
 from desktop.session import Desktop  # noqa: E402
 from desktop.tray_scenarios import TrayScenarios  # noqa: E402
 from desktop.waiting import wait_for  # noqa: E402
@@ -19,6 +20,8 @@ SCREEN_READER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "screen
 SHOTS = os.environ.get("VEDODUD_SHOTS", "e2e-screenshots")
 
 ITEM = "org.kde.StatusNotifierItem"
+MENU = ["_Do Stuff...", "-", "_Close"]
+GRACE = 5  # how long the program waits for a panel before it opens its window
 DBUS_MENU = "com.canonical.dbusmenu"
 MWM_FUNC_MINIMIZE, MWM_FUNC_MAXIMIZE = 0x08, 0x10
 MWM_DECOR_MINIMIZE, MWM_DECOR_MAXIMIZE = 0x20, 0x40
@@ -29,12 +32,13 @@ class Scenario(ProgramScenario):
     tray = "trayer"
     wayland = False
     accessibility = False
+    watcher = None
 
     def setUp(self):
         self.assertTrue(os.access(PROGRAM, os.X_OK), f"no program at {PROGRAM!r}")
         shots = os.path.join(SHOTS, self._testMethodName.removeprefix("test_"))
         self.desktop = Desktop(os.path.join(shots, "logs"), shots, tray=self.tray, wayland=self.wayland,
-                               accessibility=self.accessibility)
+                               accessibility=self.accessibility, watcher=self.watcher)
         self.desktop.__enter__()
         self.addCleanup(self.desktop.stop)
         self.program = None
@@ -86,6 +90,21 @@ class Scenario(ProgramScenario):
         _, (_, _, children) = bus.call(item[0], menu, f"{DBUS_MENU}.GetLayout", 0, -1, "@as []")
         return [(entry_id, "-" if props.get("type") == "separator" else props["label"])
                 for entry_id, props, _ in children]
+
+    def panel_after_program(self):
+        """At login the panel starts after the program; it ends as if the panel had been there first:
+        the item with its tooltip and exported menu, and no window."""
+        d = self.desktop
+        d.kill_tray()
+        self.start_program()
+        time.sleep(3)
+        d.start_tray()
+        item = self.status_notifier_item()
+        self.assertEqual(self.tooltip(item), TIP)
+        self.assertEqual([label for _, label in self.exported_menu(item)], MENU)
+        time.sleep(max(0.0, self.started_at + GRACE + 1 - time.monotonic()))
+        d.screenshot("panel-after-program-no-window")
+        return item
 
     def report_rss(self, when):
         with open(f"/proc/{self.program.pid}/status") as status:
@@ -201,19 +220,9 @@ class StatusNotifierTray(Scenario):
         self.close_with_close_box(self.form())
 
     def test_sni_panel_after_program(self):
-        d = self.desktop
-        d.kill_tray()
-        self.start_program()
-        self.form()  # nowhere to hide yet: the window opens
-        d.screenshot("no-panel-window-shown")
-        d.start_tray()
-        self.docked_icon()  # on X11 the icon docks as an XEmbed icon, which the status tray hosts too
-        self.press_minimize(self.form())
-        self.form_hidden()
-        d.screenshot("panel-arrived-minimized-into-it")
-        form = self.choose_do_stuff(shot="menu")
-        self.assertIn("_NET_WM_WINDOW_TYPE_UTILITY", d.window_type(form))  # a tool window now
-        self.close_with_close_box(form)
+        self.panel_after_program()
+        self.assertEqual(self.desktop.visible_windows(FORM_CAPTION), [])
+        self.close_from_the_menu(self.open_host_menu, "menu")
 
     def test_sni_host_restarts(self):
         d = self.desktop
@@ -237,12 +246,56 @@ class WaylandSession(Scenario):
         item = self.status_notifier_item()
         self.assertEqual(self.tooltip(item), TIP)
         entries = self.exported_menu(item)
-        self.assertEqual([label for _, label in entries], ["_Do Stuff...", "-", "_Close"])
+        self.assertEqual([label for _, label in entries], MENU)
         close = entries[2][0]
         self.desktop.bus.call(item[0], self.item_property(item, "Menu"), f"{DBUS_MENU}.Event", close, "clicked",
                               "<0>", 0)
         self.assertEqual(self.exit_status(), 0)
         self.assertNotIn("qt.qpa", self.desktop.program_log("vedodud"))
+
+
+    def test_wayland_panel_after_program(self):
+        self.panel_after_program()
+        self.close_from_the_menu(self.open_host_menu, "menu")
+
+
+class WatcherWithoutHost(Scenario):
+    """A watcher that has no host yet, as KDE's in the moments before its panel registers."""
+    tray = None
+    watcher = "no-host"
+
+    def test_watcher_without_host_then_host(self):
+        d = self.desktop
+        self.start_program()
+        item = self.status_notifier_item()
+        time.sleep(2)
+        d.bus.call(*WATCHER, f"{WATCHER[0]}.RegisterStatusNotifierHost", "org.kde.StatusNotifierHost-test")
+        self.assertEqual([label for _, label in self.exported_menu(item)], MENU)
+        time.sleep(max(0.0, self.started_at + GRACE + 1 - time.monotonic()))
+        self.assertEqual(d.visible_windows(FORM_CAPTION), [])  # a host came in time: no window
+
+
+class HungWatcher(Scenario):
+    """A panel that owns the watcher's name and never answers changes nothing the user sees."""
+    watcher = "hung"
+
+    def test_hung_watcher_beside_trayer(self):
+        self.start_program()
+        self.docked_icon()
+        self.assertEqual(self.desktop.visible_windows(FORM_CAPTION), [])
+        self.desktop.screenshot("hung-watcher-icon-docked")
+        self.close_from_the_menu(self.open_tray_menu, "menu")
+
+
+class HungWatcherWithoutTray(Scenario):
+    tray = None
+    watcher = "hung"
+
+    def test_hung_watcher_no_tray(self):
+        self.start_program()
+        form = self.form()  # after the grace period
+        self.desktop.screenshot("hung-watcher-window-shown")
+        self.close_with_close_box(form)
 
 
 class ScreenReader(Scenario):

@@ -51,6 +51,15 @@ Qt::WindowFlags FormFlags(bool trayAvailable) {
     return flags | Qt::Window | Qt::WindowMinimizeButtonHint;
 }
 
+// Makes the window the kind it is with or without a tray, where it is.
+void ApplyFormFlags(QWidget& form, bool trayAvailable) {
+    const Qt::WindowFlags flags = FormFlags(trayAvailable);
+    if ((form.windowFlags() & Qt::WindowType_Mask) == (flags & Qt::WindowType_Mask)) return;
+    const QPoint at = form.pos();
+    form.setWindowFlags(flags);
+    form.move(at);
+}
+
 // The layout was drawn for a smaller default font than most Linux desktops use: a caption that
 // would be cut off gets the default font a little smaller, just enough to be read whole.
 void FitCaption(QWidget& widget) {
@@ -273,6 +282,8 @@ std::shared_ptr<FormState> BuildForm(QtFormsToolkit& toolkit, WindowTable& table
 void ShowForm(FormState& state) {
     FormWidget* form = state.widget;
     if (!form || state.life != FormState::Life::Loaded) throw RuntimeError("Form is not loaded");
+    // Built before the desktop's tray was known: shown as what the window is with or without one.
+    if (!form->isVisible()) ApplyFormFlags(*form, state.toolkit.TrayAvailable());
     if (!state.shownBefore) {
         state.shownBefore = true;
         const std::vector<QWidget*> order = TabOrder(state);
@@ -285,6 +296,13 @@ void ShowForm(FormState& state) {
     }
     form->raise();
     form->activateWindow();
+}
+
+void HideIntoTray(FormState& state) {
+    // A tray may have come since the window was built without one: from now on the window is the
+    // tool window it is meant to be, kept in the tray rather than on the taskbar.
+    ApplyFormFlags(*state.widget, true);
+    state.widget->hide();
 }
 
 QtFormWindow::~QtFormWindow() {
@@ -324,11 +342,7 @@ void QtFormWindow::SetVisible(bool visible) {
     if (visible) {
         ShowForm(*state_);
     } else if (state_->toolkit.TrayAvailable()) {
-        // A tray may have come since the window was built without one: from now on the window is
-        // the tool window it is meant to be, kept in the tray rather than on the taskbar.
-        const Qt::WindowFlags flags = FormFlags(true);
-        if (form.windowFlags() != flags) form.setWindowFlags(flags);
-        form.hide();
+        HideIntoTray(*state_);
     } else if (form.isVisible()) {
         form.showMinimized();  // nowhere to hide: keep it reachable from the taskbar
     }

@@ -42,6 +42,8 @@ std::shared_ptr<FormState> BuildForm(QtFormsToolkit& toolkit, WindowTable& table
 
 // Shows a form that is loaded; focus goes to the first control in tab order the first time.
 void ShowForm(FormState& state);
+// Hides a form into the notification area, as the tool window it is there.
+void HideIntoTray(FormState& state);
 
 class QtFormWindow final : public FormWindow {
 public:

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <cstdio>
 #include <exception>
 
@@ -22,7 +23,7 @@ constexpr int kButtonsOkOnly = 0;
 }  // namespace
 
 QtFormsToolkit::QtFormsToolkit(WindowTable& table, TrayHost& host)
-    : QtFormsToolkit(table, Options{[&host] { return host.Available(); }}) {}
+    : QtFormsToolkit(table, Options{[&host] { return host.Available(); }, true, kTrayGraceMs}) {}
 
 QtFormsToolkit::QtFormsToolkit(WindowTable& table, Options options)
     : table_(table), options_(std::move(options)) {
@@ -54,6 +55,26 @@ bool QtFormsToolkit::TrayAvailable() const {
     return options_.trayAvailable();
 }
 
+void QtFormsToolkit::TrayChanged() {
+    const bool available = TrayAvailable();
+    if (available == trayWasAvailable_) return;
+    trayWasAvailable_ = available;
+    if (!running_) return;  // Run decides for the start
+    if (available) {
+        if (fallback_) fallback_->TrayArrived();
+    } else {
+        // A panel that restarts is back within the grace period; one that does not may never be.
+        QTimer::singleShot(options_.trayGraceMs, &graceContext_, [this] { ShowFormsIfNoTray(); });
+    }
+}
+
+void QtFormsToolkit::ShowFormsIfNoTray() {
+    // Nowhere to sit hidden: a window the user cannot see or close would strand the program.
+    if (TrayAvailable() || failed_) return;
+    if (!fallback_) fallback_ = std::make_unique<FallbackWindows>();
+    fallback_->ShowHidden(forms_);
+}
+
 std::unique_ptr<FormWindow> QtFormsToolkit::CreateForm(const FormLayout& layout, FormEvents& events) {
     if (!started_) throw RuntimeError("The forms runtime has not been started");
     std::shared_ptr<FormState> state = BuildForm(*this, table_, layout, events, TrayAvailable());
@@ -83,16 +104,16 @@ void QtFormsToolkit::MsgBox(const WString& prompt, int buttons) {
 int QtFormsToolkit::Run() {
     if (failed_) return kFailureStatus;
     if (loadedForms_ == 0) return 0;
-    if (!TrayAvailable()) {
-        // Nowhere to sit hidden: a window the user cannot see or close would strand the program.
-        for (const auto& weak : forms_) {
-            const auto state = weak.lock();
-            if (state && state->life == FormState::Life::Loaded && state->widget &&
-                !state->widget->isVisible())
-                ShowForm(*state);
+    running_ = true;
+    trayWasAvailable_ = TrayAvailable();
+    if (!trayWasAvailable_) {
+        if (options_.trayGraceMs <= 0) {
+            ShowFormsIfNoTray();
+        } else {
+            // A panel started along with the program, as at login, comes within the grace period.
+            QTimer::singleShot(options_.trayGraceMs, &graceContext_, [this] { ShowFormsIfNoTray(); });
         }
     }
-    running_ = true;
     const int status = QApplication::exec();
     running_ = false;
     if (failed_) return status != 0 ? status : kFailureStatus;

@@ -1,12 +1,14 @@
 // The forms toolkit on Qt Widgets: forms built from their layout, the message box and the event loop.
 #pragma once
 
+#include <QObject>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/FormsToolkit.h"
+#include "platform/qt/FallbackWindows.h"
 #include "platform/qt/TrayHost.h"
 #include "platform/qt/WindowTable.h"
 
@@ -21,7 +23,13 @@ public:
         std::function<bool()> trayAvailable;
         // Off in tests that check the outcome of an error, not the box that reports it.
         bool showErrorReports = true;
+        // How long to wait for a notification area before showing the forms instead.
+        int trayGraceMs = 0;
     };
+
+    // How long the program waits for a panel that is still starting, at login, before it opens its
+    // window: long enough for panels that start just after it, short enough not to look stuck.
+    static constexpr int kTrayGraceMs = 5000;
 
     // A QApplication must exist for as long as the toolkit does.
     QtFormsToolkit(WindowTable& table, TrayHost& host);
@@ -35,6 +43,8 @@ public:
     void ReportFatalError(const std::string& message) override;
 
     bool TrayAvailable() const;
+    // The notification area came, went or changed: windows follow it.
+    void TrayChanged();
     int LoadedForms() const { return loadedForms_; }
     bool Failed() const { return failed_; }
 
@@ -43,6 +53,8 @@ public:
     void FormUnloaded();
 
 private:
+    void ShowFormsIfNoTray();
+
     WindowTable& table_;
     Options options_;
     std::string title_;
@@ -51,6 +63,9 @@ private:
     bool failed_ = false;
     int loadedForms_ = 0;
     std::vector<std::weak_ptr<FormState>> forms_;
+    bool trayWasAvailable_ = false;
+    std::unique_ptr<FallbackWindows> fallback_;
+    QObject graceContext_;  // ends a pending grace period along with the toolkit
 };
 
 }  // namespace vedodud::qt

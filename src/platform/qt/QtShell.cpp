@@ -11,9 +11,6 @@ namespace vedodud::qt {
 
 namespace {
 
-// How often to look for a notification area while an icon waits for one.
-constexpr int kHostWatchMs = 1000;
-
 // While the host reads the menu, a popup menu of the icon's window fills it instead of opening.
 class HostMenuScope {
 public:
@@ -40,12 +37,10 @@ struct QtShell::Record : NotifyIconFields {
 };
 
 void QtShell::DeleteLater(QObject* object) {
-    if (!object) return;
-    if (auto* trayIcon = qobject_cast<QSystemTrayIcon*>(object)) trayIcon->hide();
-    object->deleteLater();
+    if (object) object->deleteLater();
 }
 
-std::vector<Long> MouseMessagesFor(QSystemTrayIcon::ActivationReason reason) {
+std::vector<Long> MouseMessagesFor(TrayItem::Activation reason) {
     switch (reason) {
         case QSystemTrayIcon::Context:
             return {WM_RBUTTONDOWN, WM_RBUTTONUP};
@@ -68,8 +63,9 @@ QtShell::QtShell(WindowTable& table, CodePage& codePage, TrayHost& host)
     table_.OnWindowRemoved([this, alive](Long hWnd) {
         if (alive.lock()) DropIconsOf(hWnd);
     });
-    hostWatch_.setInterval(kHostWatchMs);
-    QObject::connect(&hostWatch_, &QTimer::timeout, &hostWatch_, [this] { ShowWaitingIcons(); });
+    host_.OnChange([this, alive] {
+        if (alive.lock()) PlaceAll();
+    });
 }
 
 QtShell::~QtShell() = default;
@@ -95,11 +91,7 @@ Long QtShell::Add(const Record& record) {
     const Key key = record.key();
     Icon& icon = icons_.emplace(key, Icon{}).first->second;
     Apply(icon, record);
-    if (host_.Available()) {
-        Show(key, icon);
-    } else {
-        hostWatch_.start();  // the panel may still be starting, or restarting
-    }
+    Place(key, icon);  // or later, when the panel that is still starting is there
     return 1;
 }
 
@@ -122,49 +114,61 @@ void QtShell::Apply(Icon& icon, const Record& record) {
     // Kept on the icon too, for a tray icon made later when a host arrives.
     if (record.uFlags & NIF_ICON) {
         icon.image = table_.Icon(record.hIcon);
-        if (icon.trayIcon) icon.trayIcon->setIcon(icon.image);
+        if (icon.item) icon.item->SetIcon(icon.image);
     }
     if (record.uFlags & NIF_TIP) {
         icon.tip = ToQString(codePage_.FromAnsi(record.tip));
-        if (icon.trayIcon) icon.trayIcon->setToolTip(icon.tip);
+        if (icon.item) icon.item->SetToolTip(icon.tip);
     }
 }
 
+void QtShell::Place(Key key, Icon& icon) {
+    const TrayKind kind = host_.ItemKind();
+    if (kind == TrayKind::Undecided) return;
+    const std::uint64_t generation = host_.Generation(kind);
+    if (icon.item && icon.kind == kind && icon.generation == generation && !icon.item->Lost()) return;
+    icon.item.reset();
+    icon.hostMenu.reset();
+    icon.kind = kind;
+    icon.generation = generation;
+    if (DebugLogEnabled())
+        DebugLog("shell", "icon (" + std::to_string(key.first) + ", " + std::to_string(key.second) +
+                              ") now " +
+                              std::string(kind == TrayKind::XEmbed           ? "docked in an XEmbed tray"
+                                          : kind == TrayKind::StatusNotifier ? "a StatusNotifierItem"
+                                                                             : "waiting for a tray"));
+    if (kind == TrayKind::None) return;
+    icon.item = host_.CreateItem(kind);
+    if (icon.item) Show(key, icon);
+}
+
+void QtShell::PlaceAll() {
+    for (auto& [key, icon] : icons_) Place(key, icon);
+}
+
 void QtShell::Show(Key key, Icon& icon) {
-    icon.trayIcon.reset(new QSystemTrayIcon());
-    QSystemTrayIcon* trayIcon = icon.trayIcon.get();
-    QObject::connect(trayIcon, &QSystemTrayIcon::activated, trayIcon,
-                     [this, key](QSystemTrayIcon::ActivationReason reason) { Activated(key, reason); });
-    // An XEmbed tray gets no menu: Qt would pop it up itself, and the window decides what a click
-    // means. A host that shows menus itself gets one, which the window fills when it is opened.
-    if (host_.ShowsExportedMenus()) {
+    TrayItem& item = *icon.item;
+    item.activated = [this, key](TrayItem::Activation reason) { Activated(key, reason); };
+    // An XEmbed tray gets no menu: the window decides what a click means. A host that shows menus
+    // itself gets one, which the window fills when it is opened.
+    if (item.ExportsMenu()) {
         icon.hostMenu.reset(new QMenu());
-        QObject::connect(icon.hostMenu.get(), &QMenu::aboutToShow, trayIcon,
-                         [this, key] { HostOpensMenu(key); });
-        trayIcon->setContextMenu(icon.hostMenu.get());
+        std::weak_ptr<bool> alive = alive_;
+        item.SetMenu(icon.hostMenu.get(), [this, alive, key] {
+            if (alive.lock()) HostOpensMenu(key);
+        });
         // Hosts read the menu as soon as the item registers and may show it without announcing
         // it (xfce4-panel 4.18 never does for the top level): have the window fill it now, the
-        // way a right-click would; LayoutUpdated tells a host that has already read it.
-        std::weak_ptr<bool> alive = alive_;
+        // way a right-click would; the exported menu tells a host that has already read it.
         table_.Later([this, alive, key] {
             if (alive.lock()) HostOpensMenu(key);
         });
     }
-    trayIcon->setIcon(icon.image);
-    trayIcon->setToolTip(icon.tip);
-    trayIcon->show();
+    item.SetIcon(icon.image);
+    item.SetToolTip(icon.tip);
 }
 
-void QtShell::ShowWaitingIcons() {
-    const bool waiting =
-        std::any_of(icons_.begin(), icons_.end(), [](const auto& e) { return !e.second.trayIcon; });
-    if (waiting && !host_.Available()) return;
-    hostWatch_.stop();
-    for (auto& [key, icon] : icons_)
-        if (!icon.trayIcon) Show(key, icon);
-}
-
-void QtShell::Activated(Key key, QSystemTrayIcon::ActivationReason reason) {
+void QtShell::Activated(Key key, TrayItem::Activation reason) {
     // Queued: the handler may pop up a menu or delete this very icon, which must not happen
     // inside the icon's own mouse handling.
     std::weak_ptr<bool> alive = alive_;
@@ -182,7 +186,7 @@ void QtShell::HostOpensMenu(Key key) {
     SendMouseMessages(key, QSystemTrayIcon::Context);
 }
 
-void QtShell::SendMouseMessages(Key key, QSystemTrayIcon::ActivationReason reason) {
+void QtShell::SendMouseMessages(Key key, TrayItem::Activation reason) {
     for (const Long mouseMessage : MouseMessagesFor(reason)) {
         const auto found = icons_.find(key);
         if (found == icons_.end() || !found->second.notifies) return;
@@ -194,15 +198,15 @@ void QtShell::DropIconsOf(Long hWnd) {
     std::erase_if(icons_, [hWnd](const auto& entry) { return entry.first.first == hWnd; });
 }
 
-QSystemTrayIcon* QtShell::TrayIcon(Long hWnd, Long uID) const {
+TrayItem* QtShell::Item(Long hWnd, Long uID) const {
     const auto found = icons_.find({hWnd, uID});
-    return found == icons_.end() ? nullptr : found->second.trayIcon.get();
+    return found == icons_.end() ? nullptr : found->second.item.get();
 }
 
-std::vector<QSystemTrayIcon*> QtShell::TrayIcons() const {
-    std::vector<QSystemTrayIcon*> shown;
+std::vector<TrayItem*> QtShell::Items() const {
+    std::vector<TrayItem*> shown;
     for (const auto& [key, icon] : icons_)
-        if (icon.trayIcon) shown.push_back(icon.trayIcon.get());
+        if (icon.item) shown.push_back(icon.item.get());
     return shown;
 }
 

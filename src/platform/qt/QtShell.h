@@ -1,11 +1,11 @@
-// The notification area on Qt: one QSystemTrayIcon per (window, id), driven by icon records.
+// The notification area on Qt: one tray item per (window, id), driven by icon records, made anew
+// whenever the desktop's notification area comes, goes or changes kind.
 #pragma once
 
 #include <QIcon>
 #include <QMenu>
 #include <QString>
-#include <QSystemTrayIcon>
-#include <QTimer>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <utility>
@@ -14,12 +14,13 @@
 #include "platform/CodePage.h"
 #include "platform/Shell.h"
 #include "platform/qt/TrayHost.h"
+#include "platform/qt/TrayItem.h"
 #include "platform/qt/WindowTable.h"
 
 namespace vedodud::qt {
 
 // The mouse messages a window is told about for one kind of activation of its icon.
-std::vector<Long> MouseMessagesFor(QSystemTrayIcon::ActivationReason reason);
+std::vector<Long> MouseMessagesFor(TrayItem::Activation reason);
 
 class QtShell final : public Shell {
 public:
@@ -28,10 +29,10 @@ public:
 
     Long Shell_NotifyIconA(Long dwMessage, NotifyIconDataA& lpData) override;
 
-    // For tests: the icon shown for (hWnd, uID), or nullptr (also while it waits for a host).
-    QSystemTrayIcon* TrayIcon(Long hWnd, Long uID) const;
-    // For tests: every icon shown, and the menu handed to a host that shows menus itself, or nullptr.
-    std::vector<QSystemTrayIcon*> TrayIcons() const;
+    // For tests: the item shown for (hWnd, uID), or nullptr (also while it waits for a host).
+    TrayItem* Item(Long hWnd, Long uID) const;
+    // For tests: every item shown, and the menu handed to a host that shows menus itself, or nullptr.
+    std::vector<TrayItem*> Items() const;
     QMenu* HostMenu(Long hWnd, Long uID) const;
     std::size_t IconCount() const { return icons_.size(); }
 
@@ -42,8 +43,10 @@ private:
     template <class T>
     using DeletedLater = std::unique_ptr<T, void (*)(QObject*)>;
     struct Icon {
-        DeletedLater<QSystemTrayIcon> trayIcon{nullptr, &DeleteLater};  // none while there is no tray
-        DeletedLater<QMenu> hostMenu{nullptr, &DeleteLater};            // for a host that shows menus itself
+        std::unique_ptr<TrayItem, RetireItem> item;           // none while there is no tray
+        TrayKind kind = TrayKind::None;                       // of the item, and of the tray it is in
+        std::uint64_t generation = 0;                         // of that tray
+        DeletedLater<QMenu> hostMenu{nullptr, &DeleteLater};  // for a host that shows menus itself
         Long callbackMessage = 0;
         bool notifies = false;  // a callback message was given
         QIcon image;
@@ -55,18 +58,18 @@ private:
     Long Modify(const Record& record);
     Long Delete(const Record& record);
     void Apply(Icon& icon, const Record& record);
+    void Place(Key key, Icon& icon);
     void Show(Key key, Icon& icon);
-    void ShowWaitingIcons();
-    void Activated(Key key, QSystemTrayIcon::ActivationReason reason);
+    void PlaceAll();
+    void Activated(Key key, TrayItem::Activation reason);
     void HostOpensMenu(Key key);
-    void SendMouseMessages(Key key, QSystemTrayIcon::ActivationReason reason);
+    void SendMouseMessages(Key key, TrayItem::Activation reason);
     void DropIconsOf(Long hWnd);
 
     WindowTable& table_;
     CodePage& codePage_;
     TrayHost& host_;
     std::map<Key, Icon> icons_;
-    QTimer hostWatch_;
     std::shared_ptr<bool> alive_;
 };
 

@@ -1,48 +1,166 @@
 #include "platform/qt/TrayHost.h"
 
-#include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QGuiApplication>
-#include <QSystemTrayIcon>
+
+#include "platform/qt/StatusNotifierItem.h"
+#include "platform/qt/XEmbedTrayItem.h"
 
 namespace vedodud::qt {
 
 namespace {
-// A watcher that does not answer must not freeze the window for long.
-constexpr int kBusTimeoutMs = 500;
+
+const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
+// How long an answer from the bus may take before an XEmbed tray beside it is used instead: a
+// watcher that answers at all does so within milliseconds; one that hangs must not cost the icon.
+constexpr int kAnswerWaitMs = 500;
+// How often to look again: trays come and go with their panels, and a host may register late.
+constexpr int kPollMs = 1000;
+// A question about hosts is asked again on the next poll; one that hangs only blocks its successor.
+constexpr int kQuestionTimeoutMs = 2000;
+
+// Runs `done` with the reply when `call` finishes, unless the host has gone by then.
+template <class Done>
+void OnReply(const QDBusPendingCall& call, const std::shared_ptr<bool>& alive, Done done) {
+    auto* watcher = new QDBusPendingCallWatcher(call);
+    std::weak_ptr<bool> weak = alive;
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
+                     [weak, done](QDBusPendingCallWatcher* finished) {
+                         finished->deleteLater();
+                         if (weak.lock()) done(finished->reply());
+                     });
+}
+
 }  // namespace
 
-bool StatusNotifierHostRegistered() {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) return false;
+DesktopTrayHost::DesktopTrayHost() : bus_(QDBusConnection::sessionBus()) {
+    sinceWatcherSeen_.start();
+    if (bus_.isConnected()) {
+        watcherWatch_ = std::make_unique<QDBusServiceWatcher>(kWatcherService, bus_,
+                                                              QDBusServiceWatcher::WatchForOwnerChange);
+        QObject::connect(
+            watcherWatch_.get(), &QDBusServiceWatcher::serviceOwnerChanged, watcherWatch_.get(),
+            [this](const QString&, const QString&, const QString& owner) { WatcherOwnerChanged(owner); });
+        QDBusMessage ask = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetNameOwner"));
+        ask << kWatcherService;
+        OnReply(bus_.asyncCall(ask), alive_, [this](const QDBusMessage& reply) {
+            if (watcherPresent_ != Answer::Pending) return;  // a change of owner came first
+            const bool owned = reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty();
+            WatcherOwnerChanged(owned ? reply.arguments().constFirst().toString() : QString());
+        });
+    } else {
+        watcherPresent_ = hostRegistered_ = Answer::No;
+    }
+    LookForXEmbedTray();
+    poll_.setInterval(kPollMs);
+    QObject::connect(&poll_, &QTimer::timeout, &poll_, [this] {
+        LookForXEmbedTray();
+        if (watcherPresent_ == Answer::Yes) AskWhetherAHostIsRegistered();
+        // Also when nothing seems to have changed: a tray that restarts may own the selection
+        // through a window of the same number, and only its icons know they were dropped.
+        Changed();
+    });
+    poll_.start();
+    // Whatever is still unanswered by then no longer holds the icon back.
+    std::weak_ptr<bool> alive = alive_;
+    QTimer::singleShot(kAnswerWaitMs, [this, alive] {
+        if (alive.lock()) Changed();
+    });
+}
+
+DesktopTrayHost::~DesktopTrayHost() = default;
+
+void DesktopTrayHost::WatcherOwnerChanged(const QString& owner) {
+    watcherPresent_ = owner.isEmpty() ? Answer::No : Answer::Yes;
+    hostRegistered_ = owner.isEmpty() ? Answer::No : Answer::Pending;
+    ++statusNotifierGeneration_;  // items registered with an earlier watcher are forgotten
+    sinceWatcherSeen_.restart();
+    if (watcherPresent_ == Answer::Yes) {
+        AskWhetherAHostIsRegistered();
+        std::weak_ptr<bool> alive = alive_;
+        QTimer::singleShot(kAnswerWaitMs, [this, alive] {
+            if (alive.lock()) Changed();
+        });
+    }
+    Changed();
+}
+
+void DesktopTrayHost::AskWhetherAHostIsRegistered() {
+    if (hostQuestionOut_) return;
+    hostQuestionOut_ = true;
     QDBusMessage get = QDBusMessage::createMethodCall(
-        QStringLiteral("org.kde.StatusNotifierWatcher"), QStringLiteral("/StatusNotifierWatcher"),
+        kWatcherService, QStringLiteral("/StatusNotifierWatcher"),
         QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-    get << QStringLiteral("org.kde.StatusNotifierWatcher")
-        << QStringLiteral("IsStatusNotifierHostRegistered");
-    const QDBusMessage reply = bus.call(get, QDBus::Block, kBusTimeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return false;
-    return reply.arguments().constFirst().value<QDBusVariant>().variant().toBool();
+    get << kWatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
+    const std::uint64_t generation = statusNotifierGeneration_;
+    OnReply(bus_.asyncCall(get, kQuestionTimeoutMs), alive_, [this, generation](const QDBusMessage& reply) {
+        hostQuestionOut_ = false;
+        if (generation != statusNotifierGeneration_) return;  // asked of a watcher that has gone
+        Answer answer = hostRegistered_;
+        if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
+            answer = reply.arguments().constFirst().value<QDBusVariant>().variant().toBool() ? Answer::Yes
+                                                                                             : Answer::No;
+        } else if (reply.type() == QDBusMessage::ErrorMessage &&
+                   reply.errorName() != QStringLiteral("org.freedesktop.DBus.Error.NoReply")) {
+            answer = Answer::No;  // a watcher that refuses the question shows nothing we know of
+        }
+        if (answer == hostRegistered_) return;
+        hostRegistered_ = answer;
+        Changed();
+    });
+}
+
+void DesktopTrayHost::LookForXEmbedTray() {
+    const std::uint32_t tray = XEmbedTrayWindow();
+    if (tray == xembedTray_) return;
+    xembedTray_ = tray;
+    ++xembedGeneration_;
+}
+
+TrayKind DesktopTrayHost::ItemKind() {
+    const bool answerDue = sinceWatcherSeen_.elapsed() >= kAnswerWaitMs;
+    if (watcherPresent_ == Answer::Pending && !answerDue) return TrayKind::Undecided;
+    const bool watcher = watcherPresent_ == Answer::Yes;
+    if (watcher && hostRegistered_ == Answer::Yes) return TrayKind::StatusNotifier;
+    if (xembedTray_ != 0) {
+        if (watcher && hostRegistered_ == Answer::Pending && !answerDue) return TrayKind::Undecided;
+        return TrayKind::XEmbed;
+    }
+    // Registered even before any host is there: a host that comes later reads it, menu and all.
+    if (watcher) return TrayKind::StatusNotifier;
+    return TrayKind::None;
 }
 
 bool DesktopTrayHost::Available() {
-    const bool statusNotifierHost = StatusNotifierHostRegistered();
-    if (!qtChoseStatusNotifier_) {
-        // Only X11 has a tray without one; elsewhere Qt must not look before a host is there, or it
-        // would settle on having no tray for the rest of the run.
-        const bool x11 = QGuiApplication::platformName() == QStringLiteral("xcb");
-        if (!statusNotifierHost && !x11) return false;
-        qtChoseStatusNotifier_ = statusNotifierHost;
-        // Qt's first look, asking what was just asked, so that its choice is the one recorded.
-        (void)QSystemTrayIcon::isSystemTrayAvailable();
+    switch (ItemKind()) {
+        case TrayKind::XEmbed:
+            return true;
+        case TrayKind::StatusNotifier:
+            return hostRegistered_ == Answer::Yes;
+        case TrayKind::Undecided:
+        case TrayKind::None:
+            break;
     }
-    if (*qtChoseStatusNotifier_) return statusNotifierHost;
-    return QSystemTrayIcon::isSystemTrayAvailable();
+    return false;
 }
 
-bool DesktopTrayHost::ShowsExportedMenus() {
-    return qtChoseStatusNotifier_.value_or(false);
+std::uint64_t DesktopTrayHost::Generation(TrayKind kind) {
+    if (kind == TrayKind::XEmbed) return xembedGeneration_;
+    if (kind == TrayKind::StatusNotifier) return statusNotifierGeneration_;
+    return 0;
+}
+
+std::unique_ptr<TrayItem, RetireItem> DesktopTrayHost::CreateItem(TrayKind kind) {
+    if (kind == TrayKind::XEmbed && xembedTray_ != 0)
+        return std::unique_ptr<TrayItem, RetireItem>(new XEmbedTrayItem(xembedTray_));
+    if (kind == TrayKind::StatusNotifier && bus_.isConnected())
+        return std::unique_ptr<TrayItem, RetireItem>(new StatusNotifierItem(bus_));
+    return nullptr;
 }
 
 }  // namespace vedodud::qt

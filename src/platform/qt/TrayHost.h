@@ -1,34 +1,81 @@
-// Which notification area the desktop offers: an XEmbed tray on X11, or a StatusNotifierItem host
-// on the session bus (most desktops now, and the only kind a Wayland session has).
+// Which notification area the desktop offers, seen without ever waiting on it: an XEmbed tray on
+// X11, a StatusNotifierItem host on the session bus (most desktops now, and the only kind a Wayland
+// session has), both, or neither yet.
 #pragma once
 
-#include <optional>
+#include <QDBusConnection>
+#include <QElapsedTimer>
+#include <QString>
+#include <QTimer>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/qt/TrayItem.h"
+
+class QDBusServiceWatcher;
 
 namespace vedodud::qt {
+
+enum class TrayKind { Undecided, None, XEmbed, StatusNotifier };
 
 class TrayHost {
 public:
     virtual ~TrayHost() = default;
 
-    // Whether an icon shown now would appear somewhere.
+    // What an icon shown now becomes. Undecided while the first answers are still on their way:
+    // better to wait a moment than to dock in one kind of tray and move to the other.
+    virtual TrayKind ItemKind() = 0;
+    // Whether an icon shown now would appear somewhere the user sees it.
     virtual bool Available() = 0;
-    // Whether icons are StatusNotifierItems. Such a host shows the menu the item exports and tells
-    // the item what was chosen; it does not ask the program to pop up a menu of its own.
-    virtual bool ShowsExportedMenus() = 0;
-};
+    // Changes whenever the tray of that kind is replaced: an item made for an earlier one is gone.
+    virtual std::uint64_t Generation(TrayKind kind) = 0;
+    virtual std::unique_ptr<TrayItem, RetireItem> CreateItem(TrayKind kind) = 0;
 
-// The session's real host, seen the way Qt's QSystemTrayIcon sees it.
-class DesktopTrayHost final : public TrayHost {
-public:
-    bool Available() override;
-    bool ShowsExportedMenus() override;
+    // Called, from the event loop, whenever any answer above may have changed.
+    void OnChange(std::function<void()> listener) { listeners_.push_back(std::move(listener)); }
+
+protected:
+    void Changed() {
+        const auto listeners = listeners_;  // a listener may add another
+        for (const auto& listener : listeners) listener();
+    }
 
 private:
-    // Qt decides once per process, at its first look, whether its icons are StatusNotifierItems.
-    std::optional<bool> qtChoseStatusNotifier_;
+    std::vector<std::function<void()>> listeners_;
 };
 
-// Asks the session bus whether a StatusNotifierWatcher is there with a host registered.
-bool StatusNotifierHostRegistered();
+// The session's real notification areas. Every question to the bus is asynchronous, so a panel
+// that hangs costs nothing but its icon; the X server is asked directly, as it always answers.
+class DesktopTrayHost final : public TrayHost {
+public:
+    DesktopTrayHost();
+    ~DesktopTrayHost() override;
+
+    TrayKind ItemKind() override;
+    bool Available() override;
+    std::uint64_t Generation(TrayKind kind) override;
+    std::unique_ptr<TrayItem, RetireItem> CreateItem(TrayKind kind) override;
+
+private:
+    enum class Answer { Pending, No, Yes };
+
+    void WatcherOwnerChanged(const QString& owner);
+    void AskWhetherAHostIsRegistered();
+    void LookForXEmbedTray();
+
+    QDBusConnection bus_;
+    std::unique_ptr<QDBusServiceWatcher> watcherWatch_;
+    Answer watcherPresent_ = Answer::Pending;
+    Answer hostRegistered_ = Answer::Pending;
+    bool hostQuestionOut_ = false;
+    QElapsedTimer sinceWatcherSeen_;  // how long its answer has been awaited
+    std::uint32_t xembedTray_ = 0;    // the window that owns the tray selection, or 0
+    std::uint64_t xembedGeneration_ = 0;
+    std::uint64_t statusNotifierGeneration_ = 0;
+    QTimer poll_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
 
 }  // namespace vedodud::qt

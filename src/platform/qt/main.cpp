@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
     vedodud::qt::QtFormsToolkit forms(table, trayHost);
     vedodud::qt::QtWindowManager windows(table);
     vedodud::qt::QtShell shell(table, codePage, trayHost);
+    trayHost.OnChange([&forms] { forms.TrayChanged(); });
     // The window stays alive while a probe waits for its answer.
     vedodud::TcpProbe internet(vedodud::kProbeBudget, vedodud::SystemNameLookup,
                                vedodud::qt::WaitHandlingEvents);

@@ -1,0 +1,42 @@
+// One icon as a notification area shows it: docked in an XEmbed tray, or a StatusNotifierItem that
+// a host on the session bus shows.
+#pragma once
+
+#include <QIcon>
+#include <QMenu>
+#include <QString>
+#include <QSystemTrayIcon>
+#include <functional>
+
+namespace vedodud::qt {
+
+class TrayItem {
+public:
+    using Activation = QSystemTrayIcon::ActivationReason;
+
+    virtual void SetIcon(const QIcon& icon) = 0;
+    virtual void SetToolTip(const QString& tip) = 0;
+    // Whether hosts show a menu the item exports rather than asking the program for its own.
+    virtual bool ExportsMenu() const = 0;
+    // The menu exported to the host; `aboutToShow` runs, synchronously, before the host reads it.
+    virtual void SetMenu(QMenu* menu, std::function<void()> aboutToShow) = 0;
+    // Whether the tray has dropped the item (it died, or never took it): it must be made anew.
+    virtual bool Lost() { return false; }
+    // Takes the item off the notification area now; it is freed once control is back in the event
+    // loop, since this may run inside the item's own click.
+    virtual void Retire() = 0;
+
+    // Called from the event loop when the user clicks the item or a host acts for the user.
+    std::function<void(Activation)> activated;
+
+protected:
+    ~TrayItem() = default;
+};
+
+struct RetireItem {
+    void operator()(TrayItem* item) const {
+        if (item) item->Retire();
+    }
+};
+
+}  // namespace vedodud::qt
