@@ -1,6 +1,5 @@
 #!/usr/bin/env python3
-"""What `cmake --install` and the .deb put on a Linux system, checked with the desktop's own validators
-and Debian's package checker; and the zip a Windows user downloads."""
+"""What `cmake --install`, the .deb and the Windows zip hold, checked with the desktop's validators and lintian."""
 
 import configparser
 import os
