@@ -17,8 +17,11 @@ run: build
 test: deps
 	@scripts/test-all
 
+# The .deb in build/default, the Windows zip in build/windows.
 package: build
 	cd build/default && cpack -G DEB
+	cmake --preset windows >/dev/null
+	cmake --build --preset windows -j $(JOBS) --target vedodud_zip
 
 windows: deps
 	cmake --preset windows >/dev/null

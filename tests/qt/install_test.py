@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""What `cmake --install` and the .deb put on a Linux system, checked with the desktop's own validators."""
+"""What `cmake --install`, the .deb and the Windows zip hold, checked with the desktop's validators and lintian."""
 
 import configparser
 import os
@@ -9,6 +9,7 @@ import sys
 import tempfile
 import unittest
 import xml.etree.ElementTree as ElementTree
+import zipfile
 
 BUILD_DIR = os.environ.get("VEDODUD_BUILD_DIR", "")
 METAINFO = "share/metainfo/com.quillet.dezoravovozeri.metainfo.xml"
@@ -64,11 +65,17 @@ class InstallTree(unittest.TestCase):
         self.assertEqual(root.findtext("name"), "Dezorav Ovozeri")
         self.assertEqual(root.find("releases/release").get("version"), "1.00")
         self.assertEqual(root.findtext("developer_name"), "Quillet - Software")
+        self.assertEqual(root.findtext("project_license"), "MIT")
         custom = {value.get("key"): value.text for value in root.findall("custom/value")}
         self.assertEqual(custom["CompanyName"], "Quillet - Software")
         self.assertEqual(custom["ProductName"], "Quillet - Dezorav Ovozeri")
         self.assertEqual(custom["FileVersion"], "1.00")
         self.assertEqual(root.find("launchable").text, "vedodud.desktop")
+
+    def test_manual_page_renders_without_warnings(self):
+        result = run("man", "--warnings", "-l", self.path("share/man/man1/vedodud.1.gz"))
+        self.assertEqual((result.returncode, result.stderr), (0, ""))
+        self.assertRegex(result.stdout, r"VEDODUD_DEBUG[\s\S]*\nVedodud 1\.00 ")
 
 
 class DebianPackage(unittest.TestCase):
@@ -91,6 +98,18 @@ class DebianPackage(unittest.TestCase):
             for path in ("./usr/bin/vedodud", "./usr/share/applications/vedodud.desktop",
                          "./usr/share/icons/hicolor/32x32/apps/vedodud.png", "./usr/" + METAINFO):
                 self.assertIn(path, contents)
+            self.assertEqual(run("lintian", deb).stdout, "")  # Debian's checker: not even a warning
+
+
+class WindowsZip(unittest.TestCase):
+    def test_zip_holds_the_checked_program_its_licence_and_a_readme(self):
+        # The program is the very file win32.resources reads back, version block and all.
+        with zipfile.ZipFile(os.path.join(BUILD_DIR, "Vedodud-1.00-win32.zip")) as archive, \
+                open(os.path.join(BUILD_DIR, "Vedodud.exe"), "rb") as built:
+            self.assertEqual(sorted(archive.namelist()), ["LICENSE", "README.txt", "Vedodud.exe"])
+            self.assertEqual(archive.read("Vedodud.exe"), built.read())
+            self.assertTrue(archive.read("LICENSE").startswith(b"MIT License\r\n"))
+            self.assertNotIn(b"\n", archive.read("README.txt").replace(b"\r\n", b""))  # for Notepad
 
 
 if __name__ == "__main__":
