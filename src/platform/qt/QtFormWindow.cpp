@@ -382,7 +382,14 @@ void QtFormWindow::PopupMenu(MenuId menuId) {
     QMenu menu;
     const std::map<QAction*, MenuId> items = AddItems(menu, *layout);
     PrepareParentlessMenu(menu);
+    // An item triggered from outside the menu, as a screen reader does, counts as chosen too.
+    QAction* triggered = nullptr;
+    QObject::connect(&menu, &QMenu::triggered, &menu, [&](QAction* action) {
+        triggered = action;
+        menu.close();
+    });
     QAction* chosen = menu.exec(QCursor::pos());
+    if (!chosen) chosen = triggered;
     if (!chosen || !items.contains(chosen) || state->life != FormState::Life::Loaded) return;
     const MenuId item = items.at(chosen);
     state->toolkit.Deliver([&] { state->events.MenuClick(item); });
