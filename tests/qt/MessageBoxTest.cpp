@@ -61,6 +61,23 @@ TEST_F(BackendTest, TimerKeepsTickingWhileTheMessageBoxIsOpen) {
     EXPECT_GE(ticksWhileOpen, 3);
 }
 
+// Title bars centre the title with up to three buttons at each end; a short prompt must not make
+// the box too narrow for that.
+TEST_F(BackendTest, MessageBoxIsWideEnoughForItsTitleBetweenTitleBarButtons) {
+    int width = 0;
+    int needed = 0;
+    WhenModalOpens([&](QMessageBox& box) {
+        QFont bold = box.font();
+        bold.setBold(true);
+        const QFontMetrics metrics(bold);
+        needed = metrics.horizontalAdvance(box.windowTitle()) + 2 * 3 * metrics.height();
+        width = box.width();
+        box.accept();
+    });
+    forms.MsgBox(u"x", 0);
+    EXPECT_GE(width, needed);
+}
+
 TEST_F(BackendTest, MessageBoxRefusesButtonsItDoesNotOffer) {
     EXPECT_THROW(forms.MsgBox(u"x", 4), RuntimeError);
 }

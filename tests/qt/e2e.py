@@ -4,6 +4,8 @@ a network namespace of its own (see tests/desktop)."""
 
 import json
 import os
+import re
+import subprocess
 import sys
 import time
 
@@ -11,6 +13,7 @@ sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 from desktop.form import APP_TITLE, FORM_CAPTION, GREEN, RED, TICK, TIP  # noqa: E402
 from desktop.scenario import ProgramScenario, main  # noqa: E402
 from desktop.bus import WATCHER  # noqa: E402
+from desktop.screen import Screen  # noqa: E402
 from desktop.session import Desktop  # noqa: E402
 from desktop.tray_scenarios import TrayScenarios  # noqa: E402
 from desktop.waiting import wait_for  # noqa: E402
@@ -25,6 +28,21 @@ GRACE = 5  # how long the program waits for a panel before it opens its window
 DBUS_MENU = "com.canonical.dbusmenu"
 MWM_FUNC_MINIMIZE, MWM_FUNC_MAXIMIZE = 0x08, 0x10
 MWM_DECOR_MINIMIZE, MWM_DECOR_MAXIMIZE = 0x20, 0x40
+# Presses the item of that name in the program's popup menu as it shows, as a screen reader does,
+# after printing the menu's size and reading a line.
+PRESS_IN_MENU = """
+import sys, pyatspi
+def press(menu):
+    for item in menu:
+        if item is not None and item.name == sys.argv[1]:
+            print(*menu.queryComponent().getSize(), flush=True)
+            sys.stdin.readline()
+            item.queryAction().doAction(0)
+            pyatspi.Registry.stop()
+pyatspi.Registry.registerEventListener(lambda event: press(event.source), "object:state-changed:showing")
+print("listening", file=sys.stderr, flush=True)
+pyatspi.Registry.start()
+"""
 
 
 class Scenario(ProgramScenario):
@@ -237,9 +255,38 @@ class StatusNotifierTray(Scenario):
 
 
 class WaylandSession(Scenario):
-    """The program on Qt's Wayland platform under a headless compositor, the panel's host on the bus."""
+    """The program under a headless compositor that, like GNOME's, leaves title bars to its clients
+    (weston, with XWayland), the panel's host on the bus; AT-SPI acts where a hand would."""
     tray = "xfce4-panel"
     wayland = True
+    accessibility = True
+
+    def setUp(self):
+        home = os.path.join(SHOTS, self._testMethodName.removeprefix("test_"), "logs", "home")
+        os.makedirs(os.path.join(home, ".config"), exist_ok=True)
+        with open(os.path.join(home, ".config", "weston.ini"), "w") as ini:
+            ini.write("[core]\nxwayland=true\n")
+        super().setUp()
+
+    def start_at_login(self, desktop):
+        """As a Wayland session's login starts it: XWayland at hand, no platform chosen by the user.
+        Returns the platform Qt loaded."""
+        d = self.desktop
+        self.xwayland = wait_for("XWayland", lambda: re.findall(r"listening on display (:\d+)",
+                                                               d.program_log("weston")), 10)[0]
+        self.program = d.start_program([PROGRAM], dict(
+            WAYLAND_DISPLAY=d.wayland_display, DISPLAY=self.xwayland, QT_QPA_PLATFORM=None, XDG_SESSION_TYPE="wayland",
+            XDG_CURRENT_DESKTOP=desktop, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1"))
+        self.status_notifier_item()
+        with open(f"/proc/{self.program.pid}/maps") as maps:
+            return re.search(r"libq(xcb|wayland)", maps.read()).group(1)
+
+    def on_weston(self, *argv):
+        return Screen({**self.desktop.env, "WAYLAND_DISPLAY": self.desktop.wayland_display}, None, False).run(*argv)
+
+    def compositor_shot(self, step):
+        shot = os.path.abspath(self.desktop.screenshot(step))  # named in turn, then replaced
+        self.on_weston("sh", "-c", 'cd "${1%/*}" && weston-screenshooter && mv wayland-screenshot*.png "$1"', "-", shot)
 
     def test_wayland_exported_menu(self):
         self.start_program()
@@ -253,6 +300,33 @@ class WaylandSession(Scenario):
         self.assertEqual(self.exit_status(), 0)
         self.assertNotIn("qt.qpa", self.desktop.program_log("vedodud"))
 
+    def test_wayland_context_menu(self):
+        """Outside GNOME the program stays on Wayland; a host's ContextMenu call opens its menu with
+        no title bar around it (its surface is the menu alone), and Close ends the program."""
+        self.assertEqual(self.start_at_login("KDE"), "wayland")
+        name, path = self.status_notifier_item()
+        presser = subprocess.Popen(["/usr/bin/python3", "-c", PRESS_IN_MENU, "Close"], env=self.desktop.env,
+                                   text=True, stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        presser.stderr.readline()
+        self.assertEqual(self.desktop.bus.call(name, path, f"{ITEM}.ContextMenu", 400, 300), ())
+        menu = tuple(int(n) for n in presser.stdout.readline().split())
+        views = re.findall(rf"PID {self.program.pid},.*\n.*\((\d+), (\d+)\) -> \((\d+), (\d+)\)",
+                           self.on_weston("weston-debug", "scene-graph"))
+        self.assertEqual([(int(x2) - int(x1), int(y2) - int(y1)) for x1, y1, x2, y2 in views], [menu])
+        self.compositor_shot("context-menu")
+        presser.communicate("\n", timeout=30)
+        self.assertEqual(self.exit_status(), 0)
+
+    def test_wayland_gnome_title_bars(self):
+        """On GNOME the program runs on XWayland, where the compositor draws the title bars."""
+        self.assertEqual(self.start_at_login("ubuntu:GNOME"), "xcb")
+        item = self.status_notifier_item()
+        do_stuff = self.exported_menu(item)[0][0]
+        self.desktop.bus.call(item[0], self.item_property(item, "Menu"), f"{DBUS_MENU}.Event", do_stuff, "clicked",
+                              "<0>", 0)
+        xwayland = Screen({**self.desktop.env, "DISPLAY": self.xwayland}, None, False)
+        wait_for("the window on XWayland", lambda: xwayland.visible_windows(FORM_CAPTION), 10)
+        self.compositor_shot("window")
 
     def test_wayland_panel_after_program(self):
         self.panel_after_program()

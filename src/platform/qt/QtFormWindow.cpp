@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QWindow>
 #include <algorithm>
 #include <exception>
 #include <stdexcept>
@@ -224,6 +225,22 @@ void FillHostMenu(QMenu& menu, const MenuLayout& layout, const std::shared_ptr<F
     }
 }
 
+// With none of the program's windows on screen, Wayland has nothing to hang a popup on: Qt makes
+// the menu a top-level window, which the compositor places and, unless told, decorates. No click
+// elsewhere reaches the program either, so the menu closes when it loses the keyboard instead.
+void PrepareParentlessMenu(QMenu& menu) {
+    if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) return;
+    menu.setWindowFlag(Qt::FramelessWindowHint);
+    auto hadKeyboard = std::make_shared<bool>(false);
+    QObject::connect(qApp, &QGuiApplication::focusWindowChanged, &menu, [&menu, hadKeyboard](QWindow* focus) {
+        if (focus && focus == menu.windowHandle()) {
+            *hadKeyboard = true;
+        } else if (*hadKeyboard && menu.isVisible()) {
+            menu.close();
+        }
+    });
+}
+
 }  // namespace
 
 std::shared_ptr<FormState> BuildForm(QtFormsToolkit& toolkit, WindowTable& table, const FormLayout& layout,
@@ -378,7 +395,15 @@ void QtFormWindow::PopupMenu(MenuId menuId) {
     }
     QMenu menu;
     const std::map<QAction*, MenuId> items = AddItems(menu, *layout);
+    PrepareParentlessMenu(menu);
+    // An item triggered from outside the menu, as a screen reader does, counts as chosen too.
+    QAction* triggered = nullptr;
+    QObject::connect(&menu, &QMenu::triggered, &menu, [&](QAction* action) {
+        triggered = action;
+        menu.close();
+    });
     QAction* chosen = menu.exec(QCursor::pos());
+    if (!chosen) chosen = triggered;
     if (!chosen || !items.contains(chosen) || state->life != FormState::Life::Loaded) return;
     const MenuId item = items.at(chosen);
     state->toolkit.Deliver([&] { state->events.MenuClick(item); });

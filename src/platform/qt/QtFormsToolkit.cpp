@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -20,6 +21,26 @@ namespace vedodud::qt {
 namespace {
 constexpr int kFailureStatus = 1;
 constexpr int kButtonsOkOnly = 0;
+
+// Title bars centre the title and keep up to three buttons at an end: a box narrower than its
+// title plus that room at both ends shows the title cut short. Sized in lines of the bold title
+// text, so that it follows the font and the DPI.
+void MakeRoomForTitle(QMessageBox& box) {
+    constexpr int kButtonsAtAnEnd = 3;
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const QFontMetrics metrics(titleFont);
+    const int atAnEnd = kButtonsAtAnEnd * metrics.height() * 3 / 2 + metrics.height();
+    const int width = metrics.horizontalAdvance(box.windowTitle()) + 2 * atAnEnd;
+    // QMessageBox fixes its own size from its layout whenever it is shown.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Fixed, QSizePolicy::Minimum), grid->rowCount(),
+                      0, 1, grid->columnCount());
+    } else {
+        box.setMinimumWidth(width);
+    }
+}
+
 }  // namespace
 
 QtFormsToolkit::QtFormsToolkit(WindowTable& table, TrayHost& host)
@@ -98,6 +119,7 @@ void QtFormsToolkit::MsgBox(const WString& prompt, int buttons) {
     // Some styles decorate standard buttons with an icon; the alert is plain text and OK.
     box.button(QMessageBox::Ok)->setIcon(QIcon());
     box.setWindowModality(Qt::ApplicationModal);
+    MakeRoomForTitle(box);
     box.exec();
 }
 

@@ -4,6 +4,7 @@
 #include "app/Program.h"
 #include "platform/iconv/IconvCodePage.h"
 #include "platform/qt/EventLoopWait.h"
+#include "platform/qt/PlatformChoice.h"
 #include "platform/qt/QtFormsToolkit.h"
 #include "platform/qt/QtShell.h"
 #include "platform/qt/QtWindowManager.h"
@@ -12,6 +13,7 @@
 #include "platform/tcpprobe/TcpProbe.h"
 
 int main(int argc, char** argv) {
+    vedodud::qt::ChoosePlatform();
     QApplication application(argc, argv);  // also sets the locale the code page follows
 
     vedodud::qt::WindowTable table;
