@@ -122,13 +122,13 @@ void DesktopTrayHost::LookForXEmbedTray() {
     ++xembedGeneration_;
 }
 
-TrayKind DesktopTrayHost::ItemKind() {
-    const bool answerDue = sinceWatcherSeen_.elapsed() >= kAnswerWaitMs;
-    if (watcherPresent_ == Answer::Pending && !answerDue) return TrayKind::Undecided;
-    const bool watcher = watcherPresent_ == Answer::Yes;
-    if (watcher && hostRegistered_ == Answer::Yes) return TrayKind::StatusNotifier;
-    if (xembedTray_ != 0) {
-        if (watcher && hostRegistered_ == Answer::Pending && !answerDue) return TrayKind::Undecided;
+TrayKind ChooseItemKind(const TrayFacts& facts) {
+    using Answer = TrayFacts::Answer;
+    if (facts.watcher == Answer::Pending && !facts.answersDue) return TrayKind::Undecided;
+    const bool watcher = facts.watcher == Answer::Yes;
+    if (watcher && facts.hostRegistered == Answer::Yes) return TrayKind::StatusNotifier;
+    if (facts.xembedTray) {
+        if (watcher && facts.hostRegistered == Answer::Pending && !facts.answersDue) return TrayKind::Undecided;
         return TrayKind::XEmbed;
     }
     // Registered even before any host is there: a host that comes later reads it, menu and all.
@@ -136,17 +136,22 @@ TrayKind DesktopTrayHost::ItemKind() {
     return TrayKind::None;
 }
 
+bool ItemVisible(const TrayFacts& facts) {
+    const TrayKind kind = ChooseItemKind(facts);
+    return kind == TrayKind::XEmbed ||
+           (kind == TrayKind::StatusNotifier && facts.hostRegistered == TrayFacts::Answer::Yes);
+}
+
+TrayFacts DesktopTrayHost::Facts() const {
+    return {watcherPresent_, hostRegistered_, xembedTray_ != 0, sinceWatcherSeen_.elapsed() >= kAnswerWaitMs};
+}
+
+TrayKind DesktopTrayHost::ItemKind() {
+    return ChooseItemKind(Facts());
+}
+
 bool DesktopTrayHost::Available() {
-    switch (ItemKind()) {
-        case TrayKind::XEmbed:
-            return true;
-        case TrayKind::StatusNotifier:
-            return hostRegistered_ == Answer::Yes;
-        case TrayKind::Undecided:
-        case TrayKind::None:
-            break;
-    }
-    return false;
+    return ItemVisible(Facts());
 }
 
 std::uint64_t DesktopTrayHost::Generation(TrayKind kind) {

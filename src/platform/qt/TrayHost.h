@@ -20,6 +20,19 @@ namespace vedodud::qt {
 
 enum class TrayKind { Undecided, None, XEmbed, StatusNotifier };
 
+// What is known of the session's notification areas at one moment.
+struct TrayFacts {
+    enum class Answer { Pending, No, Yes };
+    Answer watcher = Answer::Pending;        // a StatusNotifierWatcher owns its name
+    Answer hostRegistered = Answer::Pending;  // it has a host that shows items
+    bool xembedTray = false;                  // an XEmbed tray owns the screen's tray selection
+    bool answersDue = false;                  // the bus has had its time to answer
+};
+
+// The kind of item an icon becomes given those facts, and whether the user would see it.
+TrayKind ChooseItemKind(const TrayFacts& facts);
+bool ItemVisible(const TrayFacts& facts);
+
 class TrayHost {
 public:
     virtual ~TrayHost() = default;
@@ -59,8 +72,9 @@ public:
     std::unique_ptr<TrayItem, RetireItem> CreateItem(TrayKind kind) override;
 
 private:
-    enum class Answer { Pending, No, Yes };
+    using Answer = TrayFacts::Answer;
 
+    TrayFacts Facts() const;
     void WatcherOwnerChanged(const QString& owner);
     void AskWhetherAHostIsRegistered();
     void LookForXEmbedTray();
