@@ -1,8 +1,9 @@
 // Starts a program and reports how long after exec its tray icon was docked: the moment a window
 // carrying the program's _NET_WM_PID has been reparented away from the root into the tray.
 // With --any, the first such window of any process that was not docked before the exec: under Wine
-// the icon's window belongs to explorer.exe, not to the program started.
-// usage: dock_timer [--any] <timeout ms> <program> [args...]
+// the icon's window belongs to explorer.exe, not to the program started. With --shown, instead the
+// moment a top-level window of the program is on screen: a window shown for want of a tray.
+// usage: dock_timer [--any | --shown] <timeout ms> <program> [args...]
 // Prints "<milliseconds> <pid>" (or "timeout <pid>") and leaves the program running.
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -50,16 +51,32 @@ bool Docked(Display* display, Window window, Atom pidAtom, const Wanted& wanted,
     return found;
 }
 
+// Whether a top-level window of the process is on screen (no window manager frames it here).
+bool Shown(Display* display, Atom pidAtom, long pid) {
+    Window root, parent, *children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) return false;
+    bool found = false;
+    for (unsigned int i = 0; i < count && !found; ++i) {
+        XWindowAttributes attributes;
+        found = PidOf(display, children[i], pidAtom) == pid && XGetWindowAttributes(display, children[i], &attributes) &&
+                attributes.map_state == IsViewable;
+    }
+    if (children) XFree(children);
+    return found;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const bool any = argc > 1 && std::string_view(argv[1]) == "--any";
-    if (any) {
+    const bool shown = argc > 1 && std::string_view(argv[1]) == "--shown";
+    if (any || shown) {
         --argc;
         ++argv;
     }
     if (argc < 3) {
-        std::fprintf(stderr, "usage: dock_timer [--any] <timeout ms> <program> [args...]\n");
+        std::fprintf(stderr, "usage: dock_timer [--any | --shown] <timeout ms> <program> [args...]\n");
         return 2;
     }
     const auto timeout = std::chrono::milliseconds(std::atoi(argv[1]));
@@ -84,7 +101,8 @@ int main(int argc, char** argv) {
         _exit(127);
     }
     while (std::chrono::steady_clock::now() - start < timeout) {
-        if (Docked(display, DefaultRootWindow(display), pidAtom, {any ? 0 : child, &before}, 0)) {
+        if (shown ? Shown(display, pidAtom, child)
+                  : Docked(display, DefaultRootWindow(display), pidAtom, {any ? 0 : child, &before}, 0)) {
             const double ms =
                 std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
             std::printf("%.1f %d\n", ms, child);

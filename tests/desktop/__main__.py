@@ -1,9 +1,11 @@
 """The test desktop for shell scripts (Xvfb, trayer as the tray, no window manager), kept running
 between two commands:
 
-    python3 tests/desktop start STATE    prints the display once the desktop is up, and writes it
+    python3 tests/desktop start STATE [TRAY [WATCHER]]
+                                         prints the display once the desktop is up, and writes it
                                          to STATE/display and what a program on it needs to
-                                         STATE/env (for `.`); logs go to STATE
+                                         STATE/env (for `.`); logs go to STATE. TRAY: trayer (the
+                                         default) or none; WATCHER: a stand-in watcher, e.g. hung
     python3 tests/desktop stop STATE     ends it again
 """
 
@@ -18,7 +20,7 @@ from desktop.session import Desktop  # noqa: E402
 KEPT = ("DISPLAY", "XDG_RUNTIME_DIR", "DBUS_SESSION_BUS_ADDRESS", "QT_QPA_PLATFORM")
 
 
-def start(state):
+def start(state, tray="trayer", watcher=None):
     """Forks a keeper that holds the desktop until it gets SIGTERM; returns when it is up."""
     stop(state)
     os.makedirs(state, exist_ok=True)
@@ -31,7 +33,8 @@ def start(state):
             os.dup2(devnull, fd)
         signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
         try:
-            with Desktop(state, window_manager=False) as desktop:
+            with Desktop(state, window_manager=False, tray=None if tray == "none" else tray,
+                         watcher=watcher) as desktop:
                 with open(os.path.join(state, "env"), "w") as env:
                     env.writelines(f"export {key}={desktop.env[key]}\n" for key in KEPT)
                     env.write("unset WAYLAND_DISPLAY\n")
@@ -88,6 +91,6 @@ def stop(state):
             os.remove(os.path.join(state, name))
 
 
-if len(sys.argv) != 3 or sys.argv[1] not in ("start", "stop"):
-    sys.exit("usage: python3 tests/desktop start|stop STATE")
-(start if sys.argv[1] == "start" else stop)(sys.argv[2])
+if not 3 <= len(sys.argv) <= 5 or sys.argv[1] not in ("start", "stop") or (sys.argv[1] == "stop" and len(sys.argv) > 3):
+    sys.exit("usage: python3 tests/desktop start STATE [TRAY [WATCHER]] | stop STATE")
+(start if sys.argv[1] == "start" else stop)(*sys.argv[2:])
