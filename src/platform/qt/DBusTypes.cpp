@@ -4,74 +4,56 @@
 
 namespace vedodud::qt {
 
-QDBusArgument& operator<<(QDBusArgument& argument, const DBusIconPixmap& pixmap) {
+namespace {
+
+// Each structure is its fields in order, between the structure's brackets.
+template <class... Fields>
+QDBusArgument& Marshal(QDBusArgument& argument, const Fields&... fields) {
     argument.beginStructure();
-    argument << pixmap.width << pixmap.height << pixmap.argb;
+    (argument << ... << fields);
     argument.endStructure();
     return argument;
 }
 
-const QDBusArgument& operator>>(const QDBusArgument& argument, DBusIconPixmap& pixmap) {
+template <class... Fields>
+const QDBusArgument& Unmarshal(const QDBusArgument& argument, Fields&... fields) {
     argument.beginStructure();
-    argument >> pixmap.width >> pixmap.height >> pixmap.argb;
+    (argument >> ... >> fields);
     argument.endStructure();
     return argument;
 }
 
-QDBusArgument& operator<<(QDBusArgument& argument, const DBusToolTip& tip) {
-    argument.beginStructure();
-    argument << tip.iconName << tip.icon << tip.title << tip.description;
-    argument.endStructure();
-    return argument;
-}
+}  // namespace
 
-const QDBusArgument& operator>>(const QDBusArgument& argument, DBusToolTip& tip) {
-    argument.beginStructure();
-    argument >> tip.iconName >> tip.icon >> tip.title >> tip.description;
-    argument.endStructure();
-    return argument;
+QDBusArgument& operator<<(QDBusArgument& a, const DBusIconPixmap& p) {
+    return Marshal(a, p.width, p.height, p.argb);
 }
-
-QDBusArgument& operator<<(QDBusArgument& argument, const DBusMenuLayout& layout) {
-    argument.beginStructure();
-    argument << layout.id << layout.properties << layout.children;
-    argument.endStructure();
-    return argument;
+const QDBusArgument& operator>>(const QDBusArgument& a, DBusIconPixmap& p) {
+    return Unmarshal(a, p.width, p.height, p.argb);
 }
-
-const QDBusArgument& operator>>(const QDBusArgument& argument, DBusMenuLayout& layout) {
-    argument.beginStructure();
-    argument >> layout.id >> layout.properties >> layout.children;
-    argument.endStructure();
-    return argument;
+QDBusArgument& operator<<(QDBusArgument& a, const DBusToolTip& t) {
+    return Marshal(a, t.iconName, t.icon, t.title, t.description);
 }
-
-QDBusArgument& operator<<(QDBusArgument& argument, const DBusMenuItem& item) {
-    argument.beginStructure();
-    argument << item.id << item.properties;
-    argument.endStructure();
-    return argument;
+const QDBusArgument& operator>>(const QDBusArgument& a, DBusToolTip& t) {
+    return Unmarshal(a, t.iconName, t.icon, t.title, t.description);
 }
-
-const QDBusArgument& operator>>(const QDBusArgument& argument, DBusMenuItem& item) {
-    argument.beginStructure();
-    argument >> item.id >> item.properties;
-    argument.endStructure();
-    return argument;
+QDBusArgument& operator<<(QDBusArgument& a, const DBusMenuLayout& l) {
+    return Marshal(a, l.id, l.properties, l.children);
 }
-
-QDBusArgument& operator<<(QDBusArgument& argument, const DBusMenuItemKeys& keys) {
-    argument.beginStructure();
-    argument << keys.id << keys.keys;
-    argument.endStructure();
-    return argument;
+const QDBusArgument& operator>>(const QDBusArgument& a, DBusMenuLayout& l) {
+    return Unmarshal(a, l.id, l.properties, l.children);
 }
-
-const QDBusArgument& operator>>(const QDBusArgument& argument, DBusMenuItemKeys& keys) {
-    argument.beginStructure();
-    argument >> keys.id >> keys.keys;
-    argument.endStructure();
-    return argument;
+QDBusArgument& operator<<(QDBusArgument& a, const DBusMenuItem& i) {
+    return Marshal(a, i.id, i.properties);
+}
+const QDBusArgument& operator>>(const QDBusArgument& a, DBusMenuItem& i) {
+    return Unmarshal(a, i.id, i.properties);
+}
+QDBusArgument& operator<<(QDBusArgument& a, const DBusMenuItemKeys& k) {
+    return Marshal(a, k.id, k.keys);
+}
+const QDBusArgument& operator>>(const QDBusArgument& a, DBusMenuItemKeys& k) {
+    return Unmarshal(a, k.id, k.keys);
 }
 
 void RegisterDBusTypes() {
