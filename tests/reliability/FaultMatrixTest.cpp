@@ -25,6 +25,10 @@ const FaultCase kFaults[] = {
     {Fault::Silent, "AcceptsNeverSpeaks", true, 1},
     {Fault::NoSuchName, "NoSuchName", false, 0},
     {Fault::ResolverSilent, "ResolverNeverAnswers", false, 0},
+    {Fault::DeadIpv6LiveIpv4, "DeadIpv6LiveIpv4", true, 2},
+    {Fault::LiveIpv6DeadIpv4, "LiveIpv6DeadIpv4", true, 1},
+    {Fault::BothDead, "BothAddressesDead", false, 2},
+    {Fault::RefusedThenLive, "RefusedThenLive", true, 2},
 };
 
 bool OnlyLoopbackAt(const std::vector<ConnectAttempt>& attempts, std::uint16_t port) {
@@ -46,7 +50,7 @@ TEST_P(ProbeFaults, AnswersWithinBudgetWithOneAttempt) {
     FaultStage stage;
     const auto url = stage.Stage(c.fault);
     if (!url) GTEST_SKIP() << "cannot be staged on this machine";
-    TcpProbe probe(kBudget);
+    TcpProbe probe(kBudget, FaultStage::Lookup);
     // A reset races the probe's look at the socket; repeat to give the race a chance to show.
     const int repeats = c.fault == Fault::Reset ? 50 : 2;
 
@@ -80,7 +84,7 @@ TEST_P(PollFaults, LightAndAlertFollowTheTable) {
     FaultStage stage;
     const auto up = stage.Stage(Fault::Up);
     ASSERT_TRUE(up);
-    PollRig rig(kBudget);
+    PollRig rig(kBudget, FaultStage::Lookup);
     rig.screen().SetCheck(1);
     std::size_t probesWhileBoxOpen = 0;
     std::optional<ConnectRecording> connects;

@@ -9,6 +9,7 @@
 
 #include "FaultServer.h"
 #include "PrivateNetwork.h"
+#include "platform/tcpprobe/HostLookup.h"
 
 namespace vedodud::reliability {
 
@@ -22,6 +23,11 @@ enum class Fault {
     Silent,          // accepts and never speaks
     NoSuchName,      // the resolver answers that the name does not exist
     ResolverSilent,  // the resolver never answers
+    // A name with two addresses on one port, in this order:
+    DeadIpv6LiveIpv4,  // ::1 with a full accept queue, then 127.0.0.1 listening
+    LiveIpv6DeadIpv4,  // ::1 listening, then 127.0.0.1 with a full accept queue
+    BothDead,          // ::1, then 127.0.0.1, both with a full accept queue
+    RefusedThenLive,   // 127.0.0.1 closed, then ::1 listening
 };
 
 struct FaultCase {
@@ -40,12 +46,15 @@ public:
     // (no IPv6 loopback, or no private network for name lookups).
     std::optional<std::string> Stage(Fault fault);
 
+    // The system resolver, except for the names of the two-address faults, which it answers itself.
+    static AddressList Lookup(const std::string& host, std::uint16_t port);
+
     FaultServer& v4() { return v4_; }
     LoopbackResolver* resolver() { return resolver_.get(); }
 
 private:
     FaultServer v4_{ServerFault::None};
-    FaultServer v6_{ServerFault::None, AF_INET6};
+    FaultServer v6_{ServerFault::None, AF_INET6, v4_.port()};
     std::unique_ptr<LoopbackResolver> resolver_;
 };
 
