@@ -9,7 +9,6 @@
 #include <fstream>
 #include <map>
 #include <mutex>
-#include <thread>
 
 #include "ConnectLog.h"
 #include "FaultServer.h"
@@ -160,8 +159,7 @@ TEST_P(BadInputTest, NoCrashNoFileAtMostOneAttemptToTheNamedHost) {
         EXPECT_TRUE(attempt.address == "127.0.0.1" || attempt.address == "::1") << attempt.address;
         EXPECT_TRUE(attempt.port == v4.port() || attempt.port == v6.port()) << attempt.port;
     }
-    // Counted once the probe's workers are done and the servers have closed their end of every
-    // connection it made: what is left open then, the probe left behind.
+    // Counted once the probe's workers are done and the servers have closed every connection it made.
     EXPECT_TRUE(ProbesSettle(rig.real().internet));
     for (int i = 0; i < 250 && static_cast<std::size_t>(v4.Accepted() + v6.Accepted()) < attempts.size();
          ++i) {

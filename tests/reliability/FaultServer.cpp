@@ -43,11 +43,7 @@ const char* NameOf(ServerFault fault) {
 }
 
 FaultServer::FaultServer(ServerFault fault, int family, std::uint16_t port) : family_(family), port_(port) {
-    if (pipe2(stopPipe_, O_CLOEXEC) != 0) return;
-    if (!Open(fault) && port != 0) {
-        port_ = 0;
-        Open(fault);
-    }
+    if (pipe2(stopPipe_, O_CLOEXEC) != 0 || !Open(fault)) port_ = 0;
 }
 
 FaultServer::~FaultServer() {

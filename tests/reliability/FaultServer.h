@@ -25,7 +25,6 @@ const char* NameOf(ServerFault fault);
 
 class FaultServer {
 public:
-    // On `port` if it is free, else on any.
     explicit FaultServer(ServerFault fault, int family = AF_INET, std::uint16_t port = 0);
     ~FaultServer();
     FaultServer(const FaultServer&) = delete;
@@ -40,8 +39,7 @@ public:
     // Rebinds the same port behaving the new way; false if the port could not be kept.
     bool Switch(ServerFault fault);
 
-    // Connections the server has accepted and is done with (closed, or held for good) so far, in every
-    // fault mode together.
+    // Connections the server has accepted and closed (or holds) so far, in every fault mode together.
     int Accepted() const { return accepted_.load(); }
 
 private:

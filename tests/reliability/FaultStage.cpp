@@ -1,12 +1,6 @@
 #include "FaultStage.h"
 
 namespace vedodud::reliability {
-namespace {
-
-constexpr char kIpv6FirstName[] = "ipv6-first.reliability.test";
-constexpr char kIpv4FirstName[] = "ipv4-first.reliability.test";
-
-}  // namespace
 
 FaultStage::FaultStage() {
     if (InPrivateNetwork()) resolver_ = std::make_unique<LoopbackResolver>();
@@ -20,17 +14,16 @@ std::optional<std::string> FaultStage::Stage(Fault fault) {
         if (!v4_.Switch(behaviour)) return std::nullopt;
         return v4_.Url();
     };
-    const auto twoAddresses = [&](const char* name, ServerFault v6,
+    const auto twoAddresses = [&](const char* first, ServerFault v6,
                                   ServerFault v4) -> std::optional<std::string> {
-        if (!v6_.valid() || v6_.port() != v4_.port() || !v6_.Switch(v6) || !v4_.Switch(v4))
-            return std::nullopt;
-        return "http://" + std::string(name) + ":" + port() + "/";
+        if (v6_.port() != v4_.port() || !v6_.Switch(v6) || !v4_.Switch(v4)) return std::nullopt;
+        return "http://" + std::string(first) + "-first.reliability.test:" + port() + "/";
     };
     switch (fault) {
         case Fault::Up:
             return served(ServerFault::None);
         case Fault::Ipv6Up:
-            if (!v6_.valid() || !v6_.Switch(ServerFault::None)) return std::nullopt;
+            if (!v6_.valid()) return std::nullopt;
             return v6_.Url();
         case Fault::Refused:
             return served(ServerFault::Refused);
@@ -52,23 +45,23 @@ std::optional<std::string> FaultStage::Stage(Fault fault) {
             resolver_->SetMode(LoopbackResolver::Mode::Swallow);
             return "http://unanswered.reliability.test:" + port() + "/";
         case Fault::DeadIpv6LiveIpv4:
-            return twoAddresses(kIpv6FirstName, ServerFault::Blackhole, ServerFault::None);
+            return twoAddresses("ipv6", ServerFault::Blackhole, ServerFault::None);
         case Fault::LiveIpv6DeadIpv4:
-            return twoAddresses(kIpv6FirstName, ServerFault::None, ServerFault::Blackhole);
+            return twoAddresses("ipv6", ServerFault::None, ServerFault::Blackhole);
         case Fault::BothDead:
-            return twoAddresses(kIpv6FirstName, ServerFault::Blackhole, ServerFault::Blackhole);
+            return twoAddresses("ipv6", ServerFault::Blackhole, ServerFault::Blackhole);
         case Fault::RefusedThenLive:
-            return twoAddresses(kIpv4FirstName, ServerFault::None, ServerFault::Refused);
+            return twoAddresses("ipv4", ServerFault::None, ServerFault::Refused);
     }
     return std::nullopt;
 }
 
 AddressList FaultStage::Lookup(const std::string& host, std::uint16_t port) {
-    const bool ipv6First = host == kIpv6FirstName;
-    if (!ipv6First && host != kIpv4FirstName) return SystemNameLookup(host, port);
-    AddressList addresses = *NumericHostAddress(ipv6First ? "::1" : "127.0.0.1", port);
-    const AddressList second = *NumericHostAddress(ipv6First ? "127.0.0.1" : "::1", port);
-    addresses.insert(addresses.end(), second.begin(), second.end());
+    const bool ipv6First = host == "ipv6-first.reliability.test";
+    if (!ipv6First && host != "ipv4-first.reliability.test") return SystemNameLookup(host, port);
+    AddressList addresses = *NumericHostAddress("::1", port);
+    const AddressList v4 = *NumericHostAddress("127.0.0.1", port);
+    addresses.insert(ipv6First ? addresses.end() : addresses.begin(), v4.begin(), v4.end());
     return addresses;
 }
 

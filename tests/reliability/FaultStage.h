@@ -14,20 +14,19 @@
 namespace vedodud::reliability {
 
 enum class Fault {
-    Up,              // listener on 127.0.0.1
-    Ipv6Up,          // listener on ::1, named by a bracketed literal
-    NamedUp,         // listener reached through a name from the hosts file
-    Refused,         // closed port
-    Blackhole,       // full accept queue
-    Reset,           // accepts, then resets
-    Silent,          // accepts and never speaks
-    NoSuchName,      // the resolver answers that the name does not exist
-    ResolverSilent,  // the resolver never answers
-    // A name with two addresses on one port, in this order:
-    DeadIpv6LiveIpv4,  // ::1 with a full accept queue, then 127.0.0.1 listening
-    LiveIpv6DeadIpv4,  // ::1 listening, then 127.0.0.1 with a full accept queue
-    BothDead,          // ::1, then 127.0.0.1, both with a full accept queue
-    RefusedThenLive,   // 127.0.0.1 closed, then ::1 listening
+    Up,                // listener on 127.0.0.1
+    Ipv6Up,            // listener on ::1, named by a bracketed literal
+    NamedUp,           // listener reached through a name from the hosts file
+    Refused,           // closed port
+    Blackhole,         // full accept queue
+    Reset,             // accepts, then resets
+    Silent,            // accepts and never speaks
+    NoSuchName,        // the resolver answers that the name does not exist
+    ResolverSilent,    // the resolver never answers
+    DeadIpv6LiveIpv4,  // a name for ::1 with a full accept queue, then 127.0.0.1 listening
+    LiveIpv6DeadIpv4,  // a name for ::1 listening, then 127.0.0.1 with a full accept queue
+    BothDead,          // a name for ::1, then 127.0.0.1, both with a full accept queue
+    RefusedThenLive,   // a name for 127.0.0.1 closed, then ::1 listening
 };
 
 struct FaultCase {
@@ -46,7 +45,7 @@ public:
     // (no IPv6 loopback, or no private network for name lookups).
     std::optional<std::string> Stage(Fault fault);
 
-    // The system resolver, except for the names of the two-address faults, which it answers itself.
+    // The system resolver, but the names of two addresses on the stage's port are answered here.
     static AddressList Lookup(const std::string& host, std::uint16_t port);
 
     FaultServer& v4() { return v4_; }
