@@ -161,10 +161,8 @@ TEST_P(BadInputTest, NoCrashNoFileAtMostOneAttemptToTheNamedHost) {
     }
     // Counted once the probe's workers are done and the servers have closed every connection it made.
     EXPECT_TRUE(ProbesSettle(rig.real().internet));
-    for (int i = 0; i < 250 && static_cast<std::size_t>(v4.Accepted() + v6.Accepted()) < attempts.size();
-         ++i) {
-        std::this_thread::sleep_for(20ms);
-    }
+    const int made = static_cast<int>(attempts.size());
+    for (int i = 0; i < 250 && v4.Accepted() + v6.Accepted() < made; ++i) std::this_thread::sleep_for(20ms);
     EXPECT_EQ(OpenDescriptors(), descriptorsBefore);
     std::lock_guard lock(lookups->mutex);
     EXPECT_EQ(lookups->names,

@@ -50,7 +50,7 @@ TEST_P(ProbeFaults, AnswersWithinBudgetWithOneAttempt) {
     FaultStage stage;
     const auto url = stage.Stage(c.fault);
     if (!url) GTEST_SKIP() << "cannot be staged on this machine";
-    TcpProbe probe(kBudget, FaultStage::Lookup);
+    TcpProbe probe(kBudget);
     // A reset races the probe's look at the socket; repeat to give the race a chance to show.
     const int repeats = c.fault == Fault::Reset ? 50 : 2;
 
@@ -84,7 +84,7 @@ TEST_P(PollFaults, LightAndAlertFollowTheTable) {
     FaultStage stage;
     const auto up = stage.Stage(Fault::Up);
     ASSERT_TRUE(up);
-    PollRig rig(kBudget, FaultStage::Lookup);
+    PollRig rig(kBudget);
     rig.screen().SetCheck(1);
     std::size_t probesWhileBoxOpen = 0;
     std::optional<ConnectRecording> connects;

@@ -1,5 +1,7 @@
 #include "FaultStage.h"
 
+#include "platform/tcpprobe/HostLookup.h"
+
 namespace vedodud::reliability {
 
 FaultStage::FaultStage() {
@@ -14,10 +16,13 @@ std::optional<std::string> FaultStage::Stage(Fault fault) {
         if (!v4_.Switch(behaviour)) return std::nullopt;
         return v4_.Url();
     };
-    const auto twoAddresses = [&](const char* first, ServerFault v6,
-                                  ServerFault v4) -> std::optional<std::string> {
-        if (v6_.port() != v4_.port() || !v6_.Switch(v6) || !v4_.Switch(v4)) return std::nullopt;
-        return "http://" + std::string(first) + "-first.reliability.test:" + port() + "/";
+    // Two servers on one port behind one name, which the resolver must list ::1 first, as it does.
+    const auto twoAddresses = [&](ServerFault v6, ServerFault v4) -> std::optional<std::string> {
+        const AddressList found = lookups ? SystemNameLookup(kTwoAddressName, 80) : AddressList{};
+        if (found.size() != 2 || found[0].storage.ss_family != AF_INET6 || v6_.port() != v4_.port() ||
+            !v6_.Switch(v6) || !v4_.Switch(v4))
+            return std::nullopt;
+        return "http://" + std::string(kTwoAddressName) + ":" + port() + "/";
     };
     switch (fault) {
         case Fault::Up:
@@ -45,24 +50,15 @@ std::optional<std::string> FaultStage::Stage(Fault fault) {
             resolver_->SetMode(LoopbackResolver::Mode::Swallow);
             return "http://unanswered.reliability.test:" + port() + "/";
         case Fault::DeadIpv6LiveIpv4:
-            return twoAddresses("ipv6", ServerFault::Blackhole, ServerFault::None);
+            return twoAddresses(ServerFault::Blackhole, ServerFault::None);
         case Fault::LiveIpv6DeadIpv4:
-            return twoAddresses("ipv6", ServerFault::None, ServerFault::Blackhole);
+            return twoAddresses(ServerFault::None, ServerFault::Blackhole);
         case Fault::BothDead:
-            return twoAddresses("ipv6", ServerFault::Blackhole, ServerFault::Blackhole);
+            return twoAddresses(ServerFault::Blackhole, ServerFault::Blackhole);
         case Fault::RefusedThenLive:
-            return twoAddresses("ipv4", ServerFault::None, ServerFault::Refused);
+            return twoAddresses(ServerFault::Refused, ServerFault::None);
     }
     return std::nullopt;
-}
-
-AddressList FaultStage::Lookup(const std::string& host, std::uint16_t port) {
-    const bool ipv6First = host == "ipv6-first.reliability.test";
-    if (!ipv6First && host != "ipv4-first.reliability.test") return SystemNameLookup(host, port);
-    AddressList addresses = *NumericHostAddress("::1", port);
-    const AddressList v4 = *NumericHostAddress("127.0.0.1", port);
-    addresses.insert(ipv6First ? addresses.end() : addresses.begin(), v4.begin(), v4.end());
-    return addresses;
 }
 
 }  // namespace vedodud::reliability

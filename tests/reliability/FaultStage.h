@@ -9,7 +9,6 @@
 
 #include "FaultServer.h"
 #include "PrivateNetwork.h"
-#include "platform/tcpprobe/HostLookup.h"
 
 namespace vedodud::reliability {
 
@@ -26,7 +25,7 @@ enum class Fault {
     DeadIpv6LiveIpv4,  // a name for ::1 with a full accept queue, then 127.0.0.1 listening
     LiveIpv6DeadIpv4,  // a name for ::1 listening, then 127.0.0.1 with a full accept queue
     BothDead,          // a name for ::1, then 127.0.0.1, both with a full accept queue
-    RefusedThenLive,   // a name for 127.0.0.1 closed, then ::1 listening
+    RefusedThenLive,   // a name for ::1 closed, then 127.0.0.1 listening
 };
 
 struct FaultCase {
@@ -44,9 +43,6 @@ public:
     // Puts the fault in place and returns the URL that meets it; empty when it cannot be staged here
     // (no IPv6 loopback, or no private network for name lookups).
     std::optional<std::string> Stage(Fault fault);
-
-    // The system resolver, but the names of two addresses on the stage's port are answered here.
-    static AddressList Lookup(const std::string& host, std::uint16_t port);
 
     FaultServer& v4() { return v4_; }
     LoopbackResolver* resolver() { return resolver_.get(); }
