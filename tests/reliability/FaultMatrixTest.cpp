@@ -25,6 +25,10 @@ const FaultCase kFaults[] = {
     {Fault::Silent, "AcceptsNeverSpeaks", true, 1},
     {Fault::NoSuchName, "NoSuchName", false, 0},
     {Fault::ResolverSilent, "ResolverNeverAnswers", false, 0},
+    {Fault::DeadIpv6LiveIpv4, "DeadIpv6LiveIpv4", true, 2},
+    {Fault::LiveIpv6DeadIpv4, "LiveIpv6DeadIpv4", true, 1},
+    {Fault::BothDead, "BothAddressesDead", false, 2},
+    {Fault::RefusedThenLive, "RefusedThenLive", true, 2},
 };
 
 bool OnlyLoopbackAt(const std::vector<ConnectAttempt>& attempts, std::uint16_t port) {

@@ -42,9 +42,8 @@ const char* NameOf(ServerFault fault) {
     return "?";
 }
 
-FaultServer::FaultServer(ServerFault fault, int family) : family_(family) {
-    if (pipe2(stopPipe_, O_CLOEXEC) != 0) return;
-    Open(fault);
+FaultServer::FaultServer(ServerFault fault, int family, std::uint16_t port) : family_(family), port_(port) {
+    if (pipe2(stopPipe_, O_CLOEXEC) != 0 || !Open(fault)) port_ = 0;
 }
 
 FaultServer::~FaultServer() {
@@ -134,7 +133,6 @@ void FaultServer::Serve(int listener, ServerFault fault) {
         if (watched[1].revents != 0) return;
         const int connection = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
         if (connection < 0) continue;
-        ++accepted_;
         if (fault == ServerFault::Reset) {
             Abort(connection);
         } else if (fault == ServerFault::Silent) {
@@ -143,6 +141,7 @@ void FaultServer::Serve(int listener, ServerFault fault) {
         } else {
             close(connection);
         }
+        ++accepted_;
     }
 }
 

@@ -25,7 +25,7 @@ const char* NameOf(ServerFault fault);
 
 class FaultServer {
 public:
-    explicit FaultServer(ServerFault fault, int family = AF_INET);
+    explicit FaultServer(ServerFault fault, int family = AF_INET, std::uint16_t port = 0);
     ~FaultServer();
     FaultServer(const FaultServer&) = delete;
     FaultServer& operator=(const FaultServer&) = delete;
@@ -39,7 +39,7 @@ public:
     // Rebinds the same port behaving the new way; false if the port could not be kept.
     bool Switch(ServerFault fault);
 
-    // Connections the server has accepted so far, in every fault mode together.
+    // Connections the server has accepted and closed (or holds) so far, in every fault mode together.
     int Accepted() const { return accepted_.load(); }
 
 private:
@@ -49,7 +49,7 @@ private:
 
     int family_;
     ServerFault fault_ = ServerFault::None;
-    std::uint16_t port_ = 0;
+    std::uint16_t port_;
     int listener_ = -1;
     int stopPipe_[2] = {-1, -1};
     std::vector<int> held_;  // connections the client made to fill the queue, or that stay silent

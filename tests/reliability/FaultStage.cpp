@@ -1,5 +1,7 @@
 #include "FaultStage.h"
 
+#include "platform/tcpprobe/HostLookup.h"
+
 namespace vedodud::reliability {
 
 FaultStage::FaultStage() {
@@ -13,6 +15,14 @@ std::optional<std::string> FaultStage::Stage(Fault fault) {
     const auto served = [&](ServerFault behaviour) -> std::optional<std::string> {
         if (!v4_.Switch(behaviour)) return std::nullopt;
         return v4_.Url();
+    };
+    // Two servers on one port behind one name, which the resolver must list ::1 first, as it does.
+    const auto twoAddresses = [&](ServerFault v6, ServerFault v4) -> std::optional<std::string> {
+        const AddressList found = lookups ? SystemNameLookup(kTwoAddressName, 80) : AddressList{};
+        if (found.size() != 2 || found[0].storage.ss_family != AF_INET6 || v6_.port() != v4_.port() ||
+            !v6_.Switch(v6) || !v4_.Switch(v4))
+            return std::nullopt;
+        return "http://" + std::string(kTwoAddressName) + ":" + port() + "/";
     };
     switch (fault) {
         case Fault::Up:
@@ -39,6 +49,14 @@ std::optional<std::string> FaultStage::Stage(Fault fault) {
             if (!lookups || !v4_.Switch(ServerFault::None)) return std::nullopt;
             resolver_->SetMode(LoopbackResolver::Mode::Swallow);
             return "http://unanswered.reliability.test:" + port() + "/";
+        case Fault::DeadIpv6LiveIpv4:
+            return twoAddresses(ServerFault::Blackhole, ServerFault::None);
+        case Fault::LiveIpv6DeadIpv4:
+            return twoAddresses(ServerFault::None, ServerFault::Blackhole);
+        case Fault::BothDead:
+            return twoAddresses(ServerFault::Blackhole, ServerFault::Blackhole);
+        case Fault::RefusedThenLive:
+            return twoAddresses(ServerFault::Refused, ServerFault::None);
     }
     return std::nullopt;
 }

@@ -13,15 +13,19 @@
 namespace vedodud::reliability {
 
 enum class Fault {
-    Up,              // listener on 127.0.0.1
-    Ipv6Up,          // listener on ::1, named by a bracketed literal
-    NamedUp,         // listener reached through a name from the hosts file
-    Refused,         // closed port
-    Blackhole,       // full accept queue
-    Reset,           // accepts, then resets
-    Silent,          // accepts and never speaks
-    NoSuchName,      // the resolver answers that the name does not exist
-    ResolverSilent,  // the resolver never answers
+    Up,                // listener on 127.0.0.1
+    Ipv6Up,            // listener on ::1, named by a bracketed literal
+    NamedUp,           // listener reached through a name from the hosts file
+    Refused,           // closed port
+    Blackhole,         // full accept queue
+    Reset,             // accepts, then resets
+    Silent,            // accepts and never speaks
+    NoSuchName,        // the resolver answers that the name does not exist
+    ResolverSilent,    // the resolver never answers
+    DeadIpv6LiveIpv4,  // a name for ::1 with a full accept queue, then 127.0.0.1 listening
+    LiveIpv6DeadIpv4,  // a name for ::1 listening, then 127.0.0.1 with a full accept queue
+    BothDead,          // a name for ::1, then 127.0.0.1, both with a full accept queue
+    RefusedThenLive,   // a name for ::1 closed, then 127.0.0.1 listening
 };
 
 struct FaultCase {
@@ -45,7 +49,7 @@ public:
 
 private:
     FaultServer v4_{ServerFault::None};
-    FaultServer v6_{ServerFault::None, AF_INET6};
+    FaultServer v6_{ServerFault::None, AF_INET6, v4_.port()};
     std::unique_ptr<LoopbackResolver> resolver_;
 };
 

@@ -81,7 +81,8 @@ std::string EnterPrivateNetwork(const std::string& resolverOptions) {
     for (const auto& [target, text] : {
              std::pair<std::string, std::string>{"/etc/resolv.conf",
                                                  "nameserver 127.0.0.1\n" + resolverOptions},
-             {"/etc/hosts", std::string("127.0.0.1 localhost ") + kLoopbackName + "\n::1 localhost\n"},
+             {"/etc/hosts", std::string("127.0.0.1 localhost ") + kLoopbackName + " " + kTwoAddressName +
+                                "\n::1 localhost " + kTwoAddressName + "\n"},
              {"/etc/nsswitch.conf", "hosts: files dns\n"},
          }) {
         if (std::string why = Overlay(target, text); !why.empty()) return why;

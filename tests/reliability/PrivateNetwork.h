@@ -11,6 +11,8 @@ namespace vedodud::reliability {
 
 // A name the private hosts file maps to 127.0.0.1 alone.
 inline constexpr char kLoopbackName[] = "loopback.reliability.test";
+// A name the private hosts file maps to ::1 and 127.0.0.1.
+inline constexpr char kTwoAddressName[] = "two-addresses.reliability.test";
 
 // The tests' resolver settings: the system resolver gives up by itself after a few seconds, long
 // after the probe's budget in the tests.
