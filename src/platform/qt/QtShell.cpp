@@ -149,11 +149,15 @@ void QtShell::PlaceAll() {
 void QtShell::Show(Key key, Icon& icon) {
     TrayItem& item = *icon.item;
     item.activated = [this, key](TrayItem::Activation reason) { Activated(key, reason); };
+    std::weak_ptr<bool> alive = alive_;
+    item.dropped = [this, alive, key] {
+        const auto found = icons_.find(key);
+        if (alive.lock() && found != icons_.end()) Place(key, found->second);
+    };
     // An XEmbed tray gets no menu: the window decides what a click means. A host that shows menus
     // itself gets one, which the window fills when it is opened.
     if (item.ExportsMenu()) {
         icon.hostMenu.reset(new QMenu());
-        std::weak_ptr<bool> alive = alive_;
         item.SetMenu(icon.hostMenu.get(), [this, alive, key] {
             if (alive.lock()) HostOpensMenu(key);
         });

@@ -17,7 +17,7 @@ const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
 // How long an answer from the bus may take before an XEmbed tray beside it is used instead: a
 // watcher that answers at all does so within milliseconds; one that hangs must not cost the icon.
 constexpr int kAnswerWaitMs = 500;
-// How often to look again: trays come and go with their panels, and a host may register late.
+// How often to ask a watcher whether a host has registered, while none has.
 constexpr int kPollMs = 1000;
 // A question about hosts is asked again on the next poll; one that hangs only blocks its successor.
 constexpr int kQuestionTimeoutMs = 2000;
@@ -56,16 +56,16 @@ DesktopTrayHost::DesktopTrayHost() : bus_(QDBusConnection::sessionBus()) {
     } else {
         watcherPresent_ = hostRegistered_ = Answer::No;
     }
+    if (QGuiApplication::platformName() == QStringLiteral("xcb"))
+        xembedWatch_ = std::make_unique<XEmbedTrayWatch>(
+            [this] {
+                LookForXEmbedTray();
+                Changed();
+            },
+            [this] { XEmbedTrayWent(); });
     LookForXEmbedTray();
     poll_.setInterval(kPollMs);
-    QObject::connect(&poll_, &QTimer::timeout, &poll_, [this] {
-        LookForXEmbedTray();
-        if (watcherPresent_ == Answer::Yes) AskWhetherAHostIsRegistered();
-        // Also when nothing seems to have changed: a tray that restarts may own the selection
-        // through a window of the same number, and only its icons know they were dropped.
-        Changed();
-    });
-    poll_.start();
+    QObject::connect(&poll_, &QTimer::timeout, &poll_, [this] { AskWhetherAHostIsRegistered(); });
     // Whatever is still unanswered by then no longer holds the icon back.
     std::weak_ptr<bool> alive = alive_;
     QTimer::singleShot(kAnswerWaitMs, [this, alive] {
@@ -80,6 +80,7 @@ void DesktopTrayHost::WatcherOwnerChanged(const QString& owner) {
     hostRegistered_ = owner.isEmpty() ? Answer::No : Answer::Pending;
     ++statusNotifierGeneration_;  // items registered with an earlier watcher are forgotten
     sinceWatcherSeen_.restart();
+    PollWhileAHostIsAwaited();
     if (watcherPresent_ == Answer::Yes) {
         AskWhetherAHostIsRegistered();
         std::weak_ptr<bool> alive = alive_;
@@ -111,15 +112,32 @@ void DesktopTrayHost::AskWhetherAHostIsRegistered() {
         }
         if (answer == hostRegistered_) return;
         hostRegistered_ = answer;
+        PollWhileAHostIsAwaited();
         Changed();
     });
 }
 
+void DesktopTrayHost::PollWhileAHostIsAwaited() {
+    // Hosts register with the watcher, which may not say so: ask until one is there.
+    const bool awaited = watcherPresent_ == Answer::Yes && hostRegistered_ != Answer::Yes;
+    if (awaited && !poll_.isActive()) poll_.start();
+    if (!awaited) poll_.stop();
+}
+
 void DesktopTrayHost::LookForXEmbedTray() {
     const std::uint32_t tray = XEmbedTrayWindow();
+    if (xembedWatch_) xembedWatch_->Follow(tray);
     if (tray == xembedTray_) return;
     xembedTray_ = tray;
     ++xembedGeneration_;
+}
+
+void DesktopTrayHost::XEmbedTrayWent() {
+    // Icons docked in it are gone with it, even if the next tray's window has the same number.
+    xembedTray_ = 0;
+    ++xembedGeneration_;
+    LookForXEmbedTray();
+    Changed();
 }
 
 TrayKind ChooseItemKind(const TrayFacts& facts) {
@@ -128,7 +146,8 @@ TrayKind ChooseItemKind(const TrayFacts& facts) {
     const bool watcher = facts.watcher == Answer::Yes;
     if (watcher && facts.hostRegistered == Answer::Yes) return TrayKind::StatusNotifier;
     if (facts.xembedTray) {
-        if (watcher && facts.hostRegistered == Answer::Pending && !facts.answersDue) return TrayKind::Undecided;
+        if (watcher && facts.hostRegistered == Answer::Pending && !facts.answersDue)
+            return TrayKind::Undecided;
         return TrayKind::XEmbed;
     }
     // Registered even before any host is there: a host that comes later reads it, menu and all.

@@ -18,12 +18,14 @@ class QDBusServiceWatcher;
 
 namespace vedodud::qt {
 
+class XEmbedTrayWatch;
+
 enum class TrayKind { Undecided, None, XEmbed, StatusNotifier };
 
 // What is known of the session's notification areas at one moment.
 struct TrayFacts {
     enum class Answer { Pending, No, Yes };
-    Answer watcher = Answer::Pending;        // a StatusNotifierWatcher owns its name
+    Answer watcher = Answer::Pending;         // a StatusNotifierWatcher owns its name
     Answer hostRegistered = Answer::Pending;  // it has a host that shows items
     bool xembedTray = false;                  // an XEmbed tray owns the screen's tray selection
     bool answersDue = false;                  // the bus has had its time to answer
@@ -78,6 +80,8 @@ private:
     void WatcherOwnerChanged(const QString& owner);
     void AskWhetherAHostIsRegistered();
     void LookForXEmbedTray();
+    void XEmbedTrayWent();
+    void PollWhileAHostIsAwaited();
 
     QDBusConnection bus_;
     std::unique_ptr<QDBusServiceWatcher> watcherWatch_;
@@ -88,7 +92,8 @@ private:
     std::uint32_t xembedTray_ = 0;    // the window that owns the tray selection, or 0
     std::uint64_t xembedGeneration_ = 0;
     std::uint64_t statusNotifierGeneration_ = 0;
-    QTimer poll_;
+    std::unique_ptr<XEmbedTrayWatch> xembedWatch_;
+    QTimer poll_;  // only while a watcher has no host we know of
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

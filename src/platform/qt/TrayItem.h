@@ -28,6 +28,8 @@ public:
 
     // Called from the event loop when the user clicks the item or a host acts for the user.
     std::function<void(Activation)> activated;
+    // Called from the event loop when the tray lets go of the item of its own accord.
+    std::function<void()> dropped;
 
 protected:
     ~TrayItem() = default;

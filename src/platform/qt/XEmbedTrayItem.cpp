@@ -48,6 +48,54 @@ std::uint32_t XEmbedTrayWindow() {
     return owner;
 }
 
+XEmbedTrayWatch::XEmbedTrayWatch(std::function<void()> trayCame, std::function<void()> trayWent)
+    : trayCame_(std::move(trayCame)), trayWent_(std::move(trayWent)) {
+    xcb_connection_t* connection = X11Connection();
+    if (!connection) return;
+    managerAtom_ = Atom(connection, "MANAGER");
+    // Added to what Qt already hears of the root window: both are this one connection's mask.
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    xcb_get_window_attributes_reply_t* attributes =
+        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, root), nullptr);
+    const std::uint32_t mask =
+        (attributes ? attributes->your_event_mask : 0) | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    std::free(attributes);
+    xcb_change_window_attributes(connection, root, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(connection);
+    qApp->installNativeEventFilter(this);
+}
+
+XEmbedTrayWatch::~XEmbedTrayWatch() {
+    if (managerAtom_ != 0 && qApp) qApp->removeNativeEventFilter(this);
+}
+
+void XEmbedTrayWatch::Follow(std::uint32_t trayWindow) {
+    xcb_connection_t* connection = X11Connection();
+    if (!connection || trayWindow == followed_) return;
+    followed_ = trayWindow;
+    if (trayWindow == 0) return;
+    const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    xcb_change_window_attributes(connection, trayWindow, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(connection);
+}
+
+bool XEmbedTrayWatch::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+    if (eventType != "xcb_generic_event_t" || managerAtom_ == 0) return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    const int type = event->response_type & ~0x80;
+    std::function<void()>* call = nullptr;
+    if (type == XCB_CLIENT_MESSAGE &&
+        reinterpret_cast<const xcb_client_message_event_t*>(event)->type == managerAtom_)
+        call = &trayCame_;
+    if (type == XCB_DESTROY_NOTIFY && followed_ != 0 &&
+        reinterpret_cast<const xcb_destroy_notify_event_t*>(event)->window == followed_) {
+        followed_ = 0;
+        call = &trayWent_;
+    }
+    if (call) QTimer::singleShot(0, &context_, *call);
+    return false;
+}
+
 XEmbedTrayItem::XEmbedTrayItem(std::uint32_t trayWindow)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint) {
     setObjectName(QStringLiteral("TrayIcon"));
@@ -89,12 +137,29 @@ XEmbedTrayItem::XEmbedTrayItem(std::uint32_t trayWindow)
     // desktop may size it from nothing (trayer's GtkSocket makes it one pixel wide).
     showWhenEmbedded_.setInterval(kEmbedPollMs);
     QObject::connect(&showWhenEmbedded_, &QTimer::timeout, this, [this] {
-        if (Lost()) showWhenEmbedded_.stop();
+        if (Lost()) {
+            showWhenEmbedded_.stop();
+            if (dropped) dropped();
+            return;
+        }
         if (!embedded_) return;
         showWhenEmbedded_.stop();
-        show();
+        ShowMappedByTray();
     });
     if (!lost_) showWhenEmbedded_.start();
+}
+
+void XEmbedTrayItem::ShowMappedByTray() {
+    // The tray maps the icon as it takes it; Qt, which has not yet shown it, notes with an
+    // "internal error" that it is mapped already. That is expected here, and said to no one.
+    static QtMessageHandler forward = nullptr;
+    forward =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+            if (forward && !text.contains(QStringLiteral("called on mapped window")))
+                forward(type, context, text);
+        });
+    show();
+    qInstallMessageHandler(forward);
 }
 
 void XEmbedTrayItem::SetIcon(const QIcon& icon) {
@@ -104,7 +169,14 @@ void XEmbedTrayItem::SetIcon(const QIcon& icon) {
 
 void XEmbedTrayItem::Retire() {
     activated = nullptr;
+    dropped = nullptr;
+    showWhenEmbedded_.stop();
     hide();
+    // The tray may have mapped it before Qt did, and then Qt's hide() knows nothing to undo.
+    if (xcb_connection_t* connection = X11Connection()) {
+        xcb_unmap_window(connection, static_cast<xcb_window_t>(winId()));
+        xcb_flush(connection);
+    }
     deleteLater();
 }
 
@@ -125,8 +197,8 @@ void XEmbedTrayItem::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 bool XEmbedTrayItem::Lost() {
-    // A tray that dies hands its icons back to the root window, mapped: the icon must not lie on
-    // the desktop, and must dock again in the next tray. One that never takes the icon is no better.
+    // A tray that dies hands its icons back to the root window, and one that never takes the icon
+    // is no better: either way the icon must be made anew for the next tray.
     if (lost_) return true;
     xcb_connection_t* connection = X11Connection();
     if (!connection) return lost_ = true;
@@ -138,10 +210,6 @@ bool XEmbedTrayItem::Lost() {
         embedded_ = true;
     } else if (embedded_ || sinceRequest_.elapsed() > kDockWaitMs) {
         lost_ = true;
-        hide();
-        // The tray may have mapped it before Qt did, and then Qt's hide() knows nothing to undo.
-        xcb_unmap_window(connection, static_cast<xcb_window_t>(winId()));
-        xcb_flush(connection);
     }
     return lost_;
 }

@@ -1,6 +1,7 @@
 // An icon docked in an X11 system tray by the freedesktop system tray protocol (XEmbed).
 #pragma once
 
+#include <QAbstractNativeEventFilter>
 #include <QElapsedTimer>
 #include <QIcon>
 #include <QTimer>
@@ -13,6 +14,25 @@ namespace vedodud::qt {
 
 // The window that owns the screen's system tray selection, or 0 (also when not on X11).
 std::uint32_t XEmbedTrayWindow();
+
+// Hears trays come and go without asking: a tray that starts announces itself on the root window,
+// and the window of one that ends is destroyed. Calls back from the event loop, not from the filter.
+class XEmbedTrayWatch final : public QAbstractNativeEventFilter {
+public:
+    XEmbedTrayWatch(std::function<void()> trayCame, std::function<void()> trayWent);
+    ~XEmbedTrayWatch() override;
+
+    // The tray window to hear the end of; 0 for none.
+    void Follow(std::uint32_t trayWindow);
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
+
+private:
+    std::function<void()> trayCame_;
+    std::function<void()> trayWent_;
+    std::uint32_t followed_ = 0;
+    std::uint32_t managerAtom_ = 0;
+    QObject context_;  // no call back after the watch has gone
+};
 
 class XEmbedTrayItem final : public QWidget, public TrayItem {
 public:
@@ -32,6 +52,7 @@ protected:
 
 private:
     void Activate(Activation reason);
+    void ShowMappedByTray();
 
     QIcon icon_;
     QElapsedTimer sinceRequest_;
