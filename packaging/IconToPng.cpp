@@ -3,6 +3,8 @@
 #include <QImage>
 #include <cstdio>
 
+#include "platform/qt/IconTransparency.h"
+
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);  // finds the image-format plugins
     if (argc != 3) {
@@ -14,7 +16,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot read %s\n", argv[1]);
         return 1;
     }
-    if (!image.save(QString::fromLocal8Bit(argv[2]), "PNG")) {
+    if (!vedodud::qt::WithMaskedPixelsTransparent(image).save(QString::fromLocal8Bit(argv[2]), "PNG")) {
         std::fprintf(stderr, "cannot write %s\n", argv[2]);
         return 1;
     }

@@ -56,6 +56,9 @@ TEST_P(AddFlags, TheIconShowsItsImageOnlyWhenFlaggedAndHasNoMenuOfItsOwn) {
     FakeTrayItem* item = Item(hWnd, 0);
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(!item->icon.isNull(), (flags & NIF_ICON) != 0);
+    if (flags & NIF_ICON) {
+        EXPECT_EQ(item->icon.pixmap(32).toImage().pixelColor(0, 0).alpha(), 0);  // no black box around it
+    }
     EXPECT_EQ(item->menu, nullptr);
 }
 

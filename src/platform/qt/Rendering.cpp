@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 
 #include "platform/RuntimeError.h"
+#include "platform/qt/IconTransparency.h"
 
 namespace vedodud::qt {
 
@@ -57,8 +58,7 @@ QString ResourcePath(ImageId image) {
 
 QIcon LoadIcon(ImageId image) {
     if (image == ImageId::None) return {};
-    const QPixmap pixmap = LoadPicture(image);
-    return QIcon(pixmap);
+    return QIcon(QPixmap::fromImage(WithMaskedPixelsTransparent(LoadPicture(image).toImage())));
 }
 
 QString PictureName(ImageId image) {
