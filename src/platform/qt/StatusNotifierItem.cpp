@@ -2,11 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDBusObjectPath>
-#include <QDBusPendingCallWatcher>
 #include <QGuiApplication>
 #include <QTimer>
 #include <QtEndian>
 
+#include "platform/qt/BusCalls.h"
 #include "platform/qt/DBusTypes.h"
 
 namespace vedodud::qt {
@@ -60,15 +60,6 @@ DBusIconPixmaps Pixmaps(const QIcon& icon) {
     return pixmaps;
 }
 
-// The bus daemon's own calls: it always answers, but the program still does not wait for it.
-QDBusMessage DaemonCall(const QString& method, const QList<QVariant>& arguments) {
-    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
-                                                       QStringLiteral("/org/freedesktop/DBus"),
-                                                       QStringLiteral("org.freedesktop.DBus"), method);
-    call.setArguments(arguments);
-    return call;
-}
-
 }  // namespace
 
 // Each item has a name of its own on the bus, so that releasing it tells the watcher it is gone.
@@ -85,27 +76,18 @@ StatusNotifierItem::StatusNotifierItem(QDBusConnection bus, int number)
       menu_(std::make_unique<DBusMenuExporter>(
           bus, number == 1 ? kMenuPath : kMenuPath + QString::number(number))) {
     RegisterDBusTypes();
-    auto* request = new QDBusPendingCallWatcher(
-        bus_.asyncCall(DaemonCall(QStringLiteral("RequestName"), {serviceName_, 4u /* do not queue */})));
-    std::weak_ptr<bool> alive = alive_;
-    QObject::connect(request, &QDBusPendingCallWatcher::finished, request, [this, alive](auto* finished) {
-        finished->deleteLater();
-        if (alive.lock()) RegisterWithWatcher();
-    });
+    OnReply(bus_.asyncCall(DaemonCall(QStringLiteral("RequestName"), {serviceName_, 4u /* do not queue */})),
+            alive_, [this](const QDBusMessage&) { RegisterWithWatcher(); });
 }
 
 StatusNotifierItem::~StatusNotifierItem() {
-    *alive_ = false;
-    alive_.reset();
     Unregister();
     menu_.reset();
     bus_.send(DaemonCall(QStringLiteral("ReleaseName"), {serviceName_}));
 }
 
 void StatusNotifierItem::RegisterWithWatcher() {
-    QDBusMessage registration = QDBusMessage::createMethodCall(
-        QStringLiteral("org.kde.StatusNotifierWatcher"), QStringLiteral("/StatusNotifierWatcher"),
-        QStringLiteral("org.kde.StatusNotifierWatcher"), QStringLiteral("RegisterStatusNotifierItem"));
+    QDBusMessage registration = WatcherCall(QStringLiteral("RegisterStatusNotifierItem"));
     // The path alone for an item off the usual path: the watcher then takes the sender for the service.
     registration << (Path() == kItemPath ? serviceName_ : Path());
     registration.setAutoStartService(false);
@@ -165,10 +147,6 @@ bool StatusNotifierItem::Call(const QDBusMessage& message, QList<QVariant>&) {
         return false;
     }
     return true;
-}
-
-void StatusNotifierItem::Activate(Activation reason) {
-    if (activated) activated(reason);
 }
 
 }  // namespace vedodud::qt

@@ -34,7 +34,6 @@ protected:
 private:
     StatusNotifierItem(QDBusConnection bus, int number);
     void RegisterWithWatcher();
-    void Activate(Activation reason);
 
     QString serviceName_;
     std::unique_ptr<DBusMenuExporter> menu_;

@@ -1,11 +1,10 @@
 #include "platform/qt/TrayHost.h"
 
-#include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QGuiApplication>
 
+#include "platform/qt/BusCalls.h"
 #include "platform/qt/StatusNotifierItem.h"
 #include "platform/qt/XEmbedTrayItem.h"
 
@@ -13,7 +12,6 @@ namespace vedodud::qt {
 
 namespace {
 
-const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
 // How long an answer from the bus may take before an XEmbed tray beside it is used instead: a
 // watcher that answers at all does so within milliseconds; one that hangs must not cost the icon.
 constexpr int kAnswerWaitMs = 500;
@@ -21,18 +19,6 @@ constexpr int kAnswerWaitMs = 500;
 constexpr int kPollMs = 1000;
 // A question about hosts is asked again on the next poll; one that hangs only blocks its successor.
 constexpr int kQuestionTimeoutMs = 2000;
-
-// Runs `done` with the reply when `call` finishes, unless the host has gone by then.
-template <class Done>
-void OnReply(const QDBusPendingCall& call, const std::shared_ptr<bool>& alive, Done done) {
-    auto* watcher = new QDBusPendingCallWatcher(call);
-    std::weak_ptr<bool> weak = alive;
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
-                     [weak, done](QDBusPendingCallWatcher* finished) {
-                         finished->deleteLater();
-                         if (weak.lock()) done(finished->reply());
-                     });
-}
 
 }  // namespace
 
@@ -44,10 +30,7 @@ DesktopTrayHost::DesktopTrayHost() : bus_(QDBusConnection::sessionBus()) {
         QObject::connect(
             watcherWatch_.get(), &QDBusServiceWatcher::serviceOwnerChanged, watcherWatch_.get(),
             [this](const QString&, const QString&, const QString& owner) { WatcherOwnerChanged(owner); });
-        QDBusMessage ask = QDBusMessage::createMethodCall(
-            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetNameOwner"));
-        ask << kWatcherService;
+        const QDBusMessage ask = DaemonCall(QStringLiteral("GetNameOwner"), {kWatcherService});
         OnReply(bus_.asyncCall(ask), alive_, [this](const QDBusMessage& reply) {
             if (watcherPresent_ != Answer::Pending) return;  // a change of owner came first
             const bool owned = reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty();
@@ -66,6 +49,10 @@ DesktopTrayHost::DesktopTrayHost() : bus_(QDBusConnection::sessionBus()) {
     LookForXEmbedTray();
     poll_.setInterval(kPollMs);
     QObject::connect(&poll_, &QTimer::timeout, &poll_, [this] { AskWhetherAHostIsRegistered(); });
+    ChangedWhenAnswersAreDue();
+}
+
+void DesktopTrayHost::ChangedWhenAnswersAreDue() {
     // Whatever is still unanswered by then no longer holds the icon back.
     std::weak_ptr<bool> alive = alive_;
     QTimer::singleShot(kAnswerWaitMs, [this, alive] {
@@ -83,10 +70,7 @@ void DesktopTrayHost::WatcherOwnerChanged(const QString& owner) {
     PollWhileAHostIsAwaited();
     if (watcherPresent_ == Answer::Yes) {
         AskWhetherAHostIsRegistered();
-        std::weak_ptr<bool> alive = alive_;
-        QTimer::singleShot(kAnswerWaitMs, [this, alive] {
-            if (alive.lock()) Changed();
-        });
+        ChangedWhenAnswersAreDue();
     }
     Changed();
 }
@@ -94,9 +78,7 @@ void DesktopTrayHost::WatcherOwnerChanged(const QString& owner) {
 void DesktopTrayHost::AskWhetherAHostIsRegistered() {
     if (hostQuestionOut_) return;
     hostQuestionOut_ = true;
-    QDBusMessage get = QDBusMessage::createMethodCall(
-        kWatcherService, QStringLiteral("/StatusNotifierWatcher"),
-        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    QDBusMessage get = WatcherCall(QStringLiteral("Get"), QStringLiteral("org.freedesktop.DBus.Properties"));
     get << kWatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
     const std::uint64_t generation = statusNotifierGeneration_;
     OnReply(bus_.asyncCall(get, kQuestionTimeoutMs), alive_, [this, generation](const QDBusMessage& reply) {

@@ -77,6 +77,7 @@ private:
     using Answer = TrayFacts::Answer;
 
     TrayFacts Facts() const;
+    void ChangedWhenAnswersAreDue();
     void WatcherOwnerChanged(const QString& owner);
     void AskWhetherAHostIsRegistered();
     void LookForXEmbedTray();

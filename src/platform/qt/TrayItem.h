@@ -33,6 +33,9 @@ public:
 
 protected:
     ~TrayItem() = default;
+    void Activate(Activation reason) {
+        if (activated) activated(reason);
+    }
 };
 
 struct RetireItem {

@@ -15,7 +15,6 @@ namespace {
 constexpr std::uint32_t kRequestDock = 0;
 constexpr std::uint32_t kXEmbedMapped = 1;
 // What the icon asks of the tray; most trays set their own size.
-// What the icon asks of the tray; most trays set their own size.
 constexpr int kInitialSize = 22;
 constexpr std::uint32_t kMinSizeHint = 16;
 // How long a tray may take to embed an icon it was asked to dock.
@@ -112,14 +111,15 @@ XEmbedTrayItem::XEmbedTrayItem(std::uint32_t trayWindow)
         hints[5] = hints[6] = kInitialSize;
         xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NORMAL_HINTS,
                             XCB_ATOM_WM_SIZE_HINTS, 32, 18, hints);
-        const xcb_atom_t info = Atom(connection, "_XEMBED_INFO");
+        static const xcb_atom_t info = Atom(connection, "_XEMBED_INFO");
+        static const xcb_atom_t opcode = Atom(connection, "_NET_SYSTEM_TRAY_OPCODE");
         const std::uint32_t version_and_flags[] = {0, kXEmbedMapped};
         xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, info, info, 32, 2, version_and_flags);
         xcb_client_message_event_t dock{};
         dock.response_type = XCB_CLIENT_MESSAGE;
         dock.format = 32;
         dock.window = trayWindow;
-        dock.type = Atom(connection, "_NET_SYSTEM_TRAY_OPCODE");
+        dock.type = opcode;
         dock.data.data32[0] = XCB_CURRENT_TIME;
         dock.data.data32[1] = kRequestDock;
         dock.data.data32[2] = window;
@@ -212,10 +212,6 @@ bool XEmbedTrayItem::Lost() {
         lost_ = true;
     }
     return lost_;
-}
-
-void XEmbedTrayItem::Activate(Activation reason) {
-    if (activated) activated(reason);
 }
 
 }  // namespace vedodud::qt

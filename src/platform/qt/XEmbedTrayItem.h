@@ -51,7 +51,6 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    void Activate(Activation reason);
     void ShowMappedByTray();
 
     QIcon icon_;
