@@ -36,6 +36,9 @@ struct FillDescription {
     const WString& For(Colour fill) const { return fill == colour ? match : other; }
 };
 
+// What a picture of the program shows, for those who cannot see it ("<program> logo").
+WString PictureName(ImageId image, std::u16string_view program);
+
 struct ControlLayout {
     ControlId id{};
     std::string_view name{};
@@ -101,6 +104,9 @@ struct FormLayout {
     std::vector<const ControlLayout*> TabOrder() const;
     // The control that has the focus when the form is first shown, or nullptr.
     const ControlLayout* FirstFocus() const;
+    // The label that names a text box for a screen reader, or nullptr: the one a sighted user
+    // reads with it, on the same line and ending close to where the box begins.
+    const ControlLayout* LabelBeside(const ControlLayout& box) const;
 };
 
 }  // namespace vedodud

@@ -11,7 +11,7 @@ import unittest
 EXE = None
 OBJDUMP = None
 
-SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll", "ole32.dll", "oleaut32.dll",
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll", "ole32.dll", "oleaut32.dll", "oleacc.dll",
                "advapi32.dll", "shell32.dll", "comctl32.dll", "wininet.dll", "ws2_32.dll"}
 
 

@@ -160,23 +160,12 @@ QTimer* BuildTimer(const ControlLayout& control, QWidget& form, const std::weak_
     return timer;
 }
 
-// A screen reader names a text box by the label a sighted user reads with it: the one on the same
-// line that ends where the box begins. It becomes the box's buddy, which adds no access key.
+// A text box's label becomes its buddy, which names it for a screen reader and adds no access key.
 void LabelTextBoxes(const FormState& state) {
-    constexpr int kLargestGap = 240;  // twips between the label's end and the box
     for (const auto& box : state.layout.controls) {
         if (box.kind != ControlKind::TextBox) continue;
-        const int middle = box.top + box.height / 2;
-        const ControlLayout* nearest = nullptr;
-        for (const auto& label : state.layout.controls) {
-            const int gap = box.left - (label.left + label.width);
-            if (label.kind != ControlKind::Label || label.container != box.container ||
-                label.left >= box.left || middle < label.top || middle >= label.top + label.height ||
-                gap > kLargestGap)
-                continue;
-            if (!nearest || label.left + label.width > nearest->left + nearest->width) nearest = &label;
-        }
-        auto* label = nearest ? qobject_cast<QLabel*>(state.controls.at(nearest->id).data()) : nullptr;
+        const ControlLayout* beside = state.layout.LabelBeside(box);
+        auto* label = beside ? qobject_cast<QLabel*>(state.controls.at(beside->id).data()) : nullptr;
         if (label) label->setBuddy(state.controls.at(box.id));
     }
 }

@@ -63,15 +63,8 @@ QIcon LoadIcon(ImageId image) {
 
 QString PictureName(ImageId image) {
     const QString program = QGuiApplication::applicationDisplayName();
-    switch (image) {
-        case ImageId::AppIcon:
-            return program + QStringLiteral(" icon");
-        case ImageId::Logo:
-            return program + QStringLiteral(" logo");
-        case ImageId::None:
-            break;
-    }
-    return {};
+    return ToQString(vedodud::PictureName(
+        image, std::u16string_view(reinterpret_cast<const char16_t*>(program.utf16()), program.size())));
 }
 
 QPixmap LoadPicture(ImageId image) {

@@ -1,5 +1,7 @@
 #include "platform/win32/Win32FormWindow.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 
 #include "platform/HandlerGuard.h"
@@ -219,6 +221,49 @@ void Win32FormWindow::CreateControl(Control& control) {
     SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     if (!text.empty() && layout.kind != ControlKind::TextBox) FitCaption(control, text);
     if (layout.kind == ControlKind::CheckBox) SendMessageW(control.hwnd, BM_SETCHECK, layout.value, 0);
+    MakeAccessible(control);
+}
+
+// Windows' own accessible objects name a control from its text, or an edit box from the label
+// made before it, and under Wine give buttons and our own classes no role. Where the layout
+// tells more, the control answers WM_GETOBJECT itself with what it tells.
+void Win32FormWindow::MakeAccessible(Control& control) {
+    const ControlLayout& layout = *control.layout;
+    AccessibleFacts facts;
+    switch (layout.kind) {
+        case ControlKind::TextBox:
+            if (const ControlLayout* label = layout_.LabelBeside(layout)) facts.name = ToWide(label->text);
+            break;
+        case ControlKind::Frame:
+            facts.role = ROLE_SYSTEM_GROUPING;
+            break;
+        case ControlKind::Shape:
+            // The light's name is its frame's caption: that is what a sighted user reads beside it.
+            if (layout.container) facts.name = ToWide(layout_.Control(*layout.container).text);
+            facts.role = ROLE_SYSTEM_GRAPHIC;
+            if (layout.fillDescription) facts.value = ToWide(layout.fillDescription->For(control.fillColor));
+            break;
+        case ControlKind::PictureBox:
+            facts.name = ToWide(PictureName(layout.picture, FromWide(toolkit_.Title())));
+            facts.role = ROLE_SYSTEM_GRAPHIC;
+            break;
+        case ControlKind::CheckBox:
+            facts.role = ROLE_SYSTEM_CHECKBUTTON;
+            facts.checkable = true;
+            break;
+        case ControlKind::CommandButton:
+            facts.role = ROLE_SYSTEM_PUSHBUTTON;
+            break;
+        case ControlKind::Label:
+            facts.role = ROLE_SYSTEM_STATICTEXT;
+            break;
+        case ControlKind::Timer:
+            break;
+    }
+    if (!facts.Any()) return;
+    control.accessible = std::make_shared<AccessibleFacts>(std::move(facts));
+    control.ownProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(control.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AccessibleProcedure)));
 }
 
 // The layout was drawn for a narrower default font than some systems put in its place: a caption
@@ -379,6 +424,13 @@ void Win32FormWindow::SetFillColor(ControlId shape, Colour colour) {
     Control& control = Find(shape, ControlKind::Shape);
     control.fillColor = colour;
     InvalidateRect(control.hwnd, nullptr, TRUE);
+    const auto& description = control.layout->fillDescription;
+    if (!description || !control.accessible) return;
+    // A reader hears the site go down or come back, not every probe.
+    std::wstring value = ToWide(description->For(colour));
+    if (control.accessible->value == value) return;
+    control.accessible->value = std::move(value);
+    NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, control.hwnd, OBJID_CLIENT, CHILDID_SELF);
 }
 
 std::int16_t Win32FormWindow::Value(ControlId checkBox) {
@@ -491,6 +543,15 @@ LRESULT CALLBACK Win32FormWindow::ShapeProcedure(HWND hwnd, UINT msg, WPARAM wPa
     DeleteObject(outline);
     EndPaint(hwnd, &paint);
     return 0;
+}
+
+LRESULT CALLBACK Win32FormWindow::AccessibleProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    const auto* control = reinterpret_cast<const Control*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!control || !control->ownProcedure) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    if (msg == WM_GETOBJECT)
+        if (const LRESULT answer = AnswerAccessibleObject(hwnd, wParam, lParam, control->accessible))
+            return answer;
+    return CallWindowProcW(control->ownProcedure, hwnd, msg, wParam, lParam);
 }
 
 LRESULT CALLBACK Win32FormWindow::PictureProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -2,10 +2,12 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "platform/FormsToolkit.h"
+#include "platform/win32/AccessibleControl.h"
 #include "platform/win32/Colours.h"
 #include "platform/win32/LegibleColours.h"
 #include "platform/win32/Logo.h"
@@ -46,15 +48,21 @@ private:
         const ControlLayout* layout;
         HWND hwnd = nullptr;
         Colour fillColor = 0;
+        // What a screen reader is told beyond Windows' own object, and the procedure it goes
+        // around; none where Windows says enough.
+        std::shared_ptr<AccessibleFacts> accessible{};
+        WNDPROC ownProcedure = nullptr;
     };
 
     static LRESULT CALLBACK FormProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK ShapeProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK PictureProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK AccessibleProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
     void CreateControls();
     void CreateControl(Control& control);
     void FitCaption(const Control& control, const std::wstring& caption);
+    void MakeAccessible(Control& control);
     void ReadSchemeColours();
     COLORREF Background(Colour layoutColour) const;
     void StartTimers();

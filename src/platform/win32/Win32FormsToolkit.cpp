@@ -22,6 +22,10 @@ Win32FormsToolkit::~Win32FormsToolkit() {
 void Win32FormsToolkit::Start(const ProgramIdentity& identity) {
     if (started_) return;
     title_ = std::string(identity.title);
+    wideTitle_.resize(title_.size());  // UTF-8 never takes fewer bytes than UTF-16 units
+    wideTitle_.resize(static_cast<std::size_t>(
+        std::max(0, MultiByteToWideChar(CP_UTF8, 0, title_.data(), static_cast<int>(title_.size()),
+                                        wideTitle_.data(), static_cast<int>(wideTitle_.size())))));
     // The logo is decoded by OLE's picture loader, which needs COM on this thread.
     oleStarted_ = SUCCEEDED(OleInitialize(nullptr));
     taskbarCreatedMessage_ = RegisterWindowMessageA("TaskbarCreated");

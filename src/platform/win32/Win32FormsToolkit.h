@@ -38,6 +38,8 @@ public:
     void FormDeleted(Win32FormWindow* form);
     void TaskbarCreated();
     bool FatalErrorReported() const { return fatal_; }
+    // The application title, as the program's pictures are named after it.
+    const std::wstring& Title() const { return wideTitle_; }
     UINT TaskbarCreatedMessage() const { return taskbarCreatedMessage_; }
 
 private:
@@ -45,6 +47,7 @@ private:
 
     std::function<void()> taskbarCreated_;
     std::string title_;
+    std::wstring wideTitle_;
     bool started_ = false;
     bool fatal_ = false;
     bool oleStarted_ = false;
