@@ -135,8 +135,12 @@ void DesktopTrayHost::NewXEmbedTray(std::uint32_t tray) {
     xembedPause_.stop();
 }
 
-void DesktopTrayHost::XEmbedDockRefused(std::uint64_t generation) {
+void DesktopTrayHost::XEmbedDockAnswered(std::uint64_t generation, bool taken) {
     if (generation != xembedGeneration_ || xembedPause_.isActive()) return;
+    if (taken) {
+        xembedRefusals_ = 0;
+        return;
+    }
     ++xembedRefusals_;
     const bool givenUp = xembedRefusals_ >= kDockAttempts;
     const int pauseMs = givenUp ? 0 : kFirstDockPauseMs << (xembedRefusals_ - 1);
@@ -195,10 +199,10 @@ std::uint64_t DesktopTrayHost::Generation(TrayKind kind) {
 std::unique_ptr<TrayItem, RetireItem> DesktopTrayHost::CreateItem(TrayKind kind) {
     if (kind == TrayKind::XEmbed && xembedTray_ != 0) {
         std::weak_ptr<bool> alive = alive_;
-        auto refused = [this, alive, generation = xembedGeneration_] {
-            if (alive.lock()) XEmbedDockRefused(generation);
+        auto answered = [this, alive, generation = xembedGeneration_](bool taken) {
+            if (alive.lock()) XEmbedDockAnswered(generation, taken);
         };
-        return std::unique_ptr<TrayItem, RetireItem>(new XEmbedTrayItem(xembedTray_, refused));
+        return std::unique_ptr<TrayItem, RetireItem>(new XEmbedTrayItem(xembedTray_, answered));
     }
     if (kind == TrayKind::StatusNotifier && bus_.isConnected())
         return std::unique_ptr<TrayItem, RetireItem>(new StatusNotifierItem(bus_));

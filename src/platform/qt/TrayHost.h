@@ -84,7 +84,7 @@ private:
     void LookForXEmbedTray();
     void XEmbedTrayWent();
     void NewXEmbedTray(std::uint32_t tray);
-    void XEmbedDockRefused(std::uint64_t generation);
+    void XEmbedDockAnswered(std::uint64_t generation, bool taken);
     void PollWhileAHostIsAwaited();
 
     QDBusConnection bus_;

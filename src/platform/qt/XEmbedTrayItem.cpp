@@ -148,9 +148,9 @@ bool XEmbedTrayWatch::nativeEventFilter(const QByteArray& eventType, void* nativ
     return false;
 }
 
-XEmbedTrayItem::XEmbedTrayItem(std::uint32_t trayWindow, std::function<void()> refused)
+XEmbedTrayItem::XEmbedTrayItem(std::uint32_t trayWindow, std::function<void(bool taken)> answered)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint),
-      refused_(std::move(refused)) {
+      answered_(std::move(answered)) {
     setObjectName(QStringLiteral("TrayIcon"));
     setAttribute(Qt::WA_AlwaysShowToolTips);
     setMinimumSize(kInitialSize, kInitialSize);
@@ -201,12 +201,12 @@ XEmbedTrayItem::XEmbedTrayItem(std::uint32_t trayWindow, std::function<void()> r
         const bool lost = Lost();
         if (!lost && !embedded_ && sinceRequest_.elapsed() <= kDockWaitMs) return;  // still waiting
         showWhenEmbedded_.stop();
+        if (answered_) answered_(embedded_);
         if (!lost && embedded_) {
             ShowMappedByTray();
             return;
         }
         lost_ = true;
-        if (!embedded_ && refused_) refused_();
         if (dropped) dropped();
     });
     if (!lost_) showWhenEmbedded_.start();
@@ -233,7 +233,7 @@ void XEmbedTrayItem::SetIcon(const QIcon& icon) {
 void XEmbedTrayItem::Retire() {
     activated = nullptr;
     dropped = nullptr;
-    refused_ = nullptr;
+    answered_ = nullptr;
     showWhenEmbedded_.stop();
     hide();
     // The tray may have mapped it before Qt did, and then Qt's hide() knows nothing to undo.

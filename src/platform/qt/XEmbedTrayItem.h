@@ -38,9 +38,9 @@ private:
 
 class XEmbedTrayItem final : public QWidget, public TrayItem {
 public:
-    // `refused` is called, from the event loop and before `dropped`, when the tray has not taken
-    // the icon in the time it is given.
-    XEmbedTrayItem(std::uint32_t trayWindow, std::function<void()> refused);
+    // `answered` is called once, from the event loop, with whether the tray took the icon in the
+    // time it is given; when it did not, before `dropped`.
+    XEmbedTrayItem(std::uint32_t trayWindow, std::function<void(bool taken)> answered);
 
     void SetIcon(const QIcon& icon) override;
     void SetToolTip(const QString& tip) override { setToolTip(tip); }
@@ -59,7 +59,7 @@ protected:
 private:
     // What shows through the icon's transparent pixels.
     enum class Backdrop {
-        Palette,      // nothing: the window's colour (a tray that offers neither below)
+        Palette,      // the window's own colour, where the tray offers neither of these
         Translucent,  // the tray composites the icon's alpha over the panel
         Parent,       // the panel, as the tray window's own background
     };
@@ -70,12 +70,11 @@ private:
 
     QIcon icon_;
     Backdrop backdrop_ = Backdrop::Palette;
-    std::function<void()> refused_;
+    std::function<void(bool)> answered_;
     QElapsedTimer sinceRequest_;
     QTimer showWhenEmbedded_;
     bool embedded_ = false;
     bool lost_ = false;
-    bool timedOut_ = false;
 };
 
 }  // namespace vedodud::qt
