@@ -198,7 +198,7 @@ class Desktop(Screen):
             os.killpg(process.pid, signal.SIGSTOP)
 
     def tray_panel(self):
-        """The tray host's window: trayer's panel, or the window of xfce4-panel's status tray."""
+        """The tray host's window: trayer's or tint2's panel, or the window of xfce4-panel's status tray."""
         if self.tray == "xfce4-panel":
             return next((w for w in self.tree() if w["name"] == "wrapper-2.0" and "xfce4-panel" in w["ancestors"]),
                         None)

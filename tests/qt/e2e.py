@@ -209,10 +209,8 @@ class Tint2Tray(Scenario):
             middle = d.pixel(x + icon["w"] // 2, y + icon["h"] // 2)
             return all(corner == panel for corner, panel in corners) and middle != corners[0][1]
 
-        try:
-            wait_for("the icon's corners to show the panel", blends, 10)
-        finally:
-            d.screenshot("icon-in-dark-panel")
+        wait_for("the icon's corners to show the panel", blends, 10)
+        d.screenshot("icon-in-dark-panel")
         self.close_from_the_menu(self.open_tray_menu, "menu")
 
 
