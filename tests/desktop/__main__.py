@@ -1,11 +1,11 @@
-"""The test desktop for shell scripts (Xvfb, trayer as the tray, no window manager), kept running
-between two commands:
+"""The test desktop for shell scripts (Xvfb, trayer as the tray, no window manager unless the tray
+needs one), kept running between two commands:
 
     python3 tests/desktop start STATE [TRAY [WATCHER]]
                                          prints the display once the desktop is up, and writes it
                                          to STATE/display and what a program on it needs to
                                          STATE/env (for `.`); logs go to STATE. TRAY: trayer (the
-                                         default) or none; WATCHER: a stand-in watcher, e.g. hung
+                                         default), tint2 or none; WATCHER: a stand-in watcher, e.g. hung
     python3 tests/desktop stop STATE     ends it again
 """
 
@@ -33,7 +33,7 @@ def start(state, tray="trayer", watcher=None):
             os.dup2(devnull, fd)
         signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
         try:
-            with Desktop(state, window_manager=False, tray=None if tray == "none" else tray,
+            with Desktop(state, window_manager=tray == "tint2", tray=None if tray == "none" else tray,
                          watcher=watcher) as desktop:
                 with open(os.path.join(state, "env"), "w") as env:
                     env.writelines(f"export {key}={desktop.env[key]}\n" for key in KEPT)

@@ -7,8 +7,8 @@ import re
 import subprocess
 import time
 
-# Windows of the tray hosts: trayer's panel, xfce4-panel and the wrapper its status tray runs in.
-TRAY_HOST_WINDOWS = {"panel", "xfce4-panel", "wrapper-2.0"}
+# Windows of the tray hosts: trayer's panel, tint2's, xfce4-panel and the wrapper its status tray runs in.
+TRAY_HOST_WINDOWS = {"panel", "tint2", "xfce4-panel", "wrapper-2.0"}
 _TREE_LINE = re.compile(r'^(\s*)(0x[0-9a-f]+) (?:"(.*?)"|\(has no name\)):?\s*(?:\((?:"([^"]*)" "([^"]*)")?\)\s+)?'
                         r'(\d+)x(\d+)[+-]-?\d+[+-]-?\d+\s+\+?(-?\d+)\+?(-?\d+)\s*$')
 

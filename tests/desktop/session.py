@@ -1,8 +1,9 @@
 """A throw-away desktop: Xvfb, a window manager, a tray host; on request a session bus, a Wayland
 compositor and the accessibility bus.
 
-Tray hosts: "trayer" (an XEmbed tray, no session bus) or "xfce4-panel" (its status tray is a
-StatusNotifierItem host on the session bus and an XEmbed tray at once).
+Tray hosts: "trayer" (an XEmbed tray, no session bus), "tint2" (an XEmbed tray in its default dark
+panel; needs the window manager) or "xfce4-panel" (its status tray is a StatusNotifierItem host on
+the session bus and an XEmbed tray at once).
 
 Everything started here dies with the process that started it, also when that one is killed: each
 child gets SIGKILL from the kernel when its parent goes (PR_SET_PDEATHSIG), and stop() ends them in
@@ -42,6 +43,7 @@ PANEL_CHANNEL = """<?xml version="1.0" encoding="UTF-8"?>
   </property>
 </channel>
 """
+TINT2_DEFAULT_CONFIG = "/etc/xdg/tint2/tint2rc"
 TRAYER = ["trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "32",
           "--SetDockType", "true", "--transparent", "false", "--tint", "0x000000"]
 
@@ -167,6 +169,15 @@ class Desktop(Screen):
             wait_for("the panel's status notifier host", self.bus.status_notifier_host_registered, 20)
             wait_for("the panel's status tray", self.tray_panel, 15)
             return
+        if self.tray == "tint2":
+            # Its default configuration named directly: tint2 would copy it into the user's home.
+            self._spawn("tint2", ["tint2", "-c", TINT2_DEFAULT_CONFIG],
+                        env=dict(self.env, XDG_CACHE_HOME=os.path.join(self.logs_dir, "cache")))
+            starts = len(self._started("tint2"))
+            log = f"tint2-{starts}" if starts > 1 else "tint2"
+            wait_for("the tray host's panel", self.tray_panel, 15)
+            wait_for("the panel's tray", lambda: "systray started" in self.program_log(log), 15)
+            return
         self._spawn("trayer", TRAYER)
         wait_for("the tray host's panel", self.tray_panel, 15)
         time.sleep(0.5)
@@ -181,12 +192,17 @@ class Desktop(Screen):
         if self.tray == "xfce4-panel":
             wait_for("the status notifier host to go", lambda: not self.bus.status_notifier_host_registered(), 10)
 
+    def hang_tray(self):
+        """Stops the tray host: it keeps the tray selection and takes no icon (stop() ends it)."""
+        for process in self._started(self.tray):
+            os.killpg(process.pid, signal.SIGSTOP)
+
     def tray_panel(self):
-        """The tray host's window: trayer's panel, or the window of xfce4-panel's status tray."""
+        """The tray host's window: trayer's or tint2's panel, or the window of xfce4-panel's status tray."""
         if self.tray == "xfce4-panel":
             return next((w for w in self.tree() if w["name"] == "wrapper-2.0" and "xfce4-panel" in w["ancestors"]),
                         None)
-        return next((w for w in self.tree() if w["name"] == "panel"), None)
+        return next((w for w in self.tree() if w["name"] == ("tint2" if self.tray == "tint2" else "panel")), None)
 
     def start_program(self, argv, env_changes=None):
         """Starts a program on this desktop; in env_changes a variable set to None is removed."""

@@ -22,6 +22,7 @@ TEST(TrayChoiceTest, TheIconWaitsBrieflyForTheBusThenPrefersAHostAndNeverWaitsOn
          false},                                                                   // the bus not heard yet
         {{Answer::Pending, Answer::Pending, true, true}, TrayKind::XEmbed, true},  // nor in time
         {{Answer::No, Answer::No, true, false}, TrayKind::XEmbed, true},
+        {{Answer::No, Answer::No, true, true, true}, TrayKind::Undecided, true},  // asked to dock again soon
         {{Answer::Yes, Answer::Pending, true, false}, TrayKind::Undecided, false},  // a host may be there
         {{Answer::Yes, Answer::Pending, true, true}, TrayKind::XEmbed, true},       // a hung watcher
         {{Answer::Yes, Answer::Yes, true, false}, TrayKind::StatusNotifier, true},  // xfce4-panel: both

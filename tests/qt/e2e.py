@@ -192,6 +192,28 @@ class TrayDesktop(TrayScenarios, Scenario):
         self.close_with_close_box(form)
 
 
+class Tint2Tray(Scenario):
+    """tint2's default panel: dark and translucent, an XEmbed tray that names no visual with alpha."""
+    tray = "tint2"
+
+    def test_tint2_icon_shows_panel(self):
+        d = self.desktop
+        self.start_program()
+        icon = self.docked_icon()
+        x, y, right, bottom = icon["x"], icon["y"], icon["x"] + icon["w"] - 1, icon["y"] + icon["h"] - 1
+
+        def blends():
+            # The round icon's transparent corners (the lower left holds an arrow) against the panel
+            # just left of the icon in the same row; its middle is drawn.
+            corners = [(d.pixel(cx, cy), d.pixel(x - 2, cy)) for cx, cy in ((x, y), (right, y), (right, bottom))]
+            middle = d.pixel(x + icon["w"] // 2, y + icon["h"] // 2)
+            return all(corner == panel for corner, panel in corners) and middle != corners[0][1]
+
+        wait_for("the icon's corners to show the panel", blends, 10)
+        d.screenshot("icon-in-dark-panel")
+        self.close_from_the_menu(self.open_tray_menu, "menu")
+
+
 class StatusNotifierTray(Scenario):
     """xfce4-panel: the icon is a StatusNotifierItem, and the panel shows the menu the item exports."""
     tray = "xfce4-panel"
@@ -359,6 +381,16 @@ class HungWatcher(Scenario):
         self.assertEqual(self.desktop.visible_windows(FORM_CAPTION), [])
         self.desktop.screenshot("hung-watcher-icon-docked")
         self.close_from_the_menu(self.open_tray_menu, "menu")
+
+
+class HungTray(Scenario):
+    def test_hung_tray(self):
+        """A tray that owns the selection and never takes the icon is given up on: the window shows."""
+        self.desktop.hang_tray()
+        self.start_program()
+        form = self.form(timeout=40)
+        self.desktop.screenshot("hung-tray-window-shown")
+        self.close_with_close_box(form)
 
 
 class HungWatcherWithoutTray(Scenario):

@@ -3,7 +3,9 @@
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QGuiApplication>
+#include <string>
 
+#include "platform/common/DebugLog.h"
 #include "platform/qt/BusCalls.h"
 #include "platform/qt/StatusNotifierItem.h"
 #include "platform/qt/XEmbedTrayItem.h"
@@ -19,6 +21,11 @@ constexpr int kAnswerWaitMs = 500;
 constexpr int kPollMs = 1000;
 // A question about hosts is asked again on the next poll; one that hangs only blocks its successor.
 constexpr int kQuestionTimeoutMs = 2000;
+// An XEmbed tray that owns the selection but does not take the icon (hung, or broken) is asked
+// again after a pause that doubles each time; after the last refusal it counts as no tray, so that
+// the window is not left hidden with no icon to show it by, until another tray comes.
+constexpr int kDockAttempts = 3;
+constexpr int kFirstDockPauseMs = 1000;
 
 }  // namespace
 
@@ -47,6 +54,8 @@ DesktopTrayHost::DesktopTrayHost() : bus_(QDBusConnection::sessionBus()) {
             },
             [this] { XEmbedTrayWent(); });
     LookForXEmbedTray();
+    xembedPause_.setSingleShot(true);
+    QObject::connect(&xembedPause_, &QTimer::timeout, &xembedPause_, [this] { Changed(); });
     poll_.setInterval(kPollMs);
     QObject::connect(&poll_, &QTimer::timeout, &poll_, [this] { AskWhetherAHostIsRegistered(); });
     ChangedWhenAnswersAreDue();
@@ -109,17 +118,38 @@ void DesktopTrayHost::PollWhileAHostIsAwaited() {
 void DesktopTrayHost::LookForXEmbedTray() {
     const std::uint32_t tray = XEmbedTrayWindow();
     if (xembedWatch_) xembedWatch_->Follow(tray);
-    if (tray == xembedTray_) return;
-    xembedTray_ = tray;
-    ++xembedGeneration_;
+    if (tray != xembedTray_) NewXEmbedTray(tray);
 }
 
 void DesktopTrayHost::XEmbedTrayWent() {
     // Icons docked in it are gone with it, even if the next tray's window has the same number.
-    xembedTray_ = 0;
-    ++xembedGeneration_;
+    NewXEmbedTray(0);
     LookForXEmbedTray();
     Changed();
+}
+
+void DesktopTrayHost::NewXEmbedTray(std::uint32_t tray) {
+    xembedTray_ = tray;
+    ++xembedGeneration_;
+    xembedRefusals_ = 0;
+    xembedPause_.stop();
+}
+
+void DesktopTrayHost::XEmbedDockAnswered(std::uint64_t generation, bool taken) {
+    if (generation != xembedGeneration_ || xembedPause_.isActive()) return;
+    if (taken) {
+        xembedRefusals_ = 0;
+        return;
+    }
+    ++xembedRefusals_;
+    const bool givenUp = xembedRefusals_ >= kDockAttempts;
+    const int pauseMs = givenUp ? 0 : kFirstDockPauseMs << (xembedRefusals_ - 1);
+    if (DebugLogEnabled())
+        DebugLog("tray", givenUp ? std::string("the XEmbed tray has not taken the icon; it is not used")
+                                 : "the XEmbed tray has not taken the icon; asking again in " +
+                                       std::to_string(pauseMs) + " ms");
+    // Announced from the event loop: this runs inside the refused icon's own timer.
+    xembedPause_.start(pauseMs);
 }
 
 TrayKind ChooseItemKind(const TrayFacts& facts) {
@@ -128,7 +158,7 @@ TrayKind ChooseItemKind(const TrayFacts& facts) {
     const bool watcher = facts.watcher == Answer::Yes;
     if (watcher && facts.hostRegistered == Answer::Yes) return TrayKind::StatusNotifier;
     if (facts.xembedTray) {
-        if (watcher && facts.hostRegistered == Answer::Pending && !facts.answersDue)
+        if (facts.xembedPaused || (watcher && facts.hostRegistered == Answer::Pending && !facts.answersDue))
             return TrayKind::Undecided;
         return TrayKind::XEmbed;
     }
@@ -138,13 +168,18 @@ TrayKind ChooseItemKind(const TrayFacts& facts) {
 }
 
 bool ItemVisible(const TrayFacts& facts) {
-    const TrayKind kind = ChooseItemKind(facts);
+    // Between two requests to dock, the tray is still where the icon will be.
+    TrayFacts asking = facts;
+    asking.xembedPaused = false;
+    const TrayKind kind = ChooseItemKind(asking);
     return kind == TrayKind::XEmbed ||
            (kind == TrayKind::StatusNotifier && facts.hostRegistered == TrayFacts::Answer::Yes);
 }
 
 TrayFacts DesktopTrayHost::Facts() const {
-    return {watcherPresent_, hostRegistered_, xembedTray_ != 0, sinceWatcherSeen_.elapsed() >= kAnswerWaitMs};
+    const bool refusing = xembedRefusals_ >= kDockAttempts;
+    return {watcherPresent_, hostRegistered_, xembedTray_ != 0 && !refusing,
+            sinceWatcherSeen_.elapsed() >= kAnswerWaitMs, xembedPause_.isActive() && !refusing};
 }
 
 TrayKind DesktopTrayHost::ItemKind() {
@@ -162,8 +197,13 @@ std::uint64_t DesktopTrayHost::Generation(TrayKind kind) {
 }
 
 std::unique_ptr<TrayItem, RetireItem> DesktopTrayHost::CreateItem(TrayKind kind) {
-    if (kind == TrayKind::XEmbed && xembedTray_ != 0)
-        return std::unique_ptr<TrayItem, RetireItem>(new XEmbedTrayItem(xembedTray_));
+    if (kind == TrayKind::XEmbed && xembedTray_ != 0) {
+        std::weak_ptr<bool> alive = alive_;
+        auto answered = [this, alive, generation = xembedGeneration_](bool taken) {
+            if (alive.lock()) XEmbedDockAnswered(generation, taken);
+        };
+        return std::unique_ptr<TrayItem, RetireItem>(new XEmbedTrayItem(xembedTray_, answered));
+    }
     if (kind == TrayKind::StatusNotifier && bus_.isConnected())
         return std::unique_ptr<TrayItem, RetireItem>(new StatusNotifierItem(bus_));
     return nullptr;

@@ -29,6 +29,7 @@ struct TrayFacts {
     Answer hostRegistered = Answer::Pending;  // it has a host that shows items
     bool xembedTray = false;                  // an XEmbed tray owns the screen's tray selection
     bool answersDue = false;                  // the bus has had its time to answer
+    bool xembedPaused = false;                // that tray has not taken the icon: a pause before asking again
 };
 
 // The kind of item an icon becomes given those facts, and whether the user would see it.
@@ -82,6 +83,8 @@ private:
     void AskWhetherAHostIsRegistered();
     void LookForXEmbedTray();
     void XEmbedTrayWent();
+    void NewXEmbedTray(std::uint32_t tray);
+    void XEmbedDockAnswered(std::uint64_t generation, bool taken);
     void PollWhileAHostIsAwaited();
 
     QDBusConnection bus_;
@@ -92,6 +95,8 @@ private:
     QElapsedTimer sinceWatcherSeen_;  // how long its answer has been awaited
     std::uint32_t xembedTray_ = 0;    // the window that owns the tray selection, or 0
     std::uint64_t xembedGeneration_ = 0;
+    int xembedRefusals_ = 0;  // by that tray, in a row
+    QTimer xembedPause_;      // before it is asked again
     std::uint64_t statusNotifierGeneration_ = 0;
     std::unique_ptr<XEmbedTrayWatch> xembedWatch_;
     QTimer poll_;  // only while a watcher has no host we know of

@@ -5,7 +5,9 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWindow>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 namespace vedodud::qt {
@@ -34,12 +36,60 @@ xcb_atom_t Atom(xcb_connection_t* connection, std::string_view name) {
     return atom;
 }
 
+// The screen the program's windows are on: the one the display name chose, as for Qt's connection.
+const xcb_screen_t* ProgramScreen(xcb_connection_t* connection, int* number = nullptr) {
+    int chosen = 0;
+    char* host = nullptr;
+    int display = 0;
+    if (!xcb_parse_display(nullptr, &host, &display, &chosen)) chosen = 0;
+    std::free(host);
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
+    int index = 0;
+    for (; index < chosen && screens.rem > 1; ++index) xcb_screen_next(&screens);
+    if (number) *number = index;
+    return screens.data;
+}
+
+// The tray selection of that screen; a tray announces itself with it, among other managers.
+xcb_atom_t TraySelection(xcb_connection_t* connection) {
+    int number = 0;
+    ProgramScreen(connection, &number);
+    static const xcb_atom_t selection = Atom(connection, "_NET_SYSTEM_TRAY_S" + std::to_string(number));
+    return selection;
+}
+
+int WindowDepth(xcb_connection_t* connection, xcb_window_t window) {
+    xcb_get_geometry_reply_t* reply =
+        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr);
+    const int depth = reply ? reply->depth : 0;
+    std::free(reply);
+    return depth;
+}
+
+// The depth of the visual the tray asks its icons to use, or 0 when it names none.
+int TrayVisualDepth(xcb_connection_t* connection, xcb_window_t tray) {
+    static const xcb_atom_t property = Atom(connection, "_NET_SYSTEM_TRAY_VISUAL");
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, tray, property, XCB_ATOM_VISUALID, 0, 1), nullptr);
+    xcb_visualid_t visual = 0;
+    if (reply && reply->format == 32 && xcb_get_property_value_length(reply) == 4)
+        visual = *static_cast<const xcb_visualid_t*>(xcb_get_property_value(reply));
+    std::free(reply);
+    if (visual == 0) return 0;
+    for (auto depths = xcb_screen_allowed_depths_iterator(ProgramScreen(connection)); depths.rem;
+         xcb_depth_next(&depths))
+        for (auto visuals = xcb_depth_visuals_iterator(depths.data); visuals.rem;
+             xcb_visualtype_next(&visuals))
+            if (visuals.data->visual_id == visual) return depths.data->depth;
+    return 0;
+}
+
 }  // namespace
 
 std::uint32_t XEmbedTrayWindow() {
     xcb_connection_t* connection = X11Connection();
     if (!connection) return 0;
-    static const xcb_atom_t selection = Atom(connection, "_NET_SYSTEM_TRAY_S0");
+    const xcb_atom_t selection = TraySelection(connection);
     xcb_get_selection_owner_reply_t* reply =
         xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr);
     const std::uint32_t owner = reply ? reply->owner : 0;
@@ -52,8 +102,9 @@ XEmbedTrayWatch::XEmbedTrayWatch(std::function<void()> trayCame, std::function<v
     xcb_connection_t* connection = X11Connection();
     if (!connection) return;
     managerAtom_ = Atom(connection, "MANAGER");
+    traySelection_ = TraySelection(connection);
     // Added to what Qt already hears of the root window: both are this one connection's mask.
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const xcb_window_t root = ProgramScreen(connection)->root;
     xcb_get_window_attributes_reply_t* attributes =
         xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, root), nullptr);
     const std::uint32_t mask =
@@ -78,13 +129,15 @@ void XEmbedTrayWatch::Follow(std::uint32_t trayWindow) {
     xcb_flush(connection);
 }
 
-bool XEmbedTrayWatch::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+bool XEmbedTrayWatch::nativeEventFilter(const QByteArray& eventType, void* native, qintptr*) {
     if (eventType != "xcb_generic_event_t" || managerAtom_ == 0) return false;
-    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    const auto* event = static_cast<const xcb_generic_event_t*>(native);
     const int type = event->response_type & ~0x80;
     std::function<void()>* call = nullptr;
-    if (type == XCB_CLIENT_MESSAGE &&
-        reinterpret_cast<const xcb_client_message_event_t*>(event)->type == managerAtom_)
+    // Other managers (clipboard, window manager, the trays of other screens) announce themselves alike.
+    const auto* message = reinterpret_cast<const xcb_client_message_event_t*>(event);
+    if (type == XCB_CLIENT_MESSAGE && message->format == 32 && message->type == managerAtom_ &&
+        message->data.data32[1] == traySelection_)
         call = &trayCame_;
     if (type == XCB_DESTROY_NOTIFY && followed_ != 0 &&
         reinterpret_cast<const xcb_destroy_notify_event_t*>(event)->window == followed_) {
@@ -95,16 +148,24 @@ bool XEmbedTrayWatch::nativeEventFilter(const QByteArray& eventType, void* messa
     return false;
 }
 
-XEmbedTrayItem::XEmbedTrayItem(std::uint32_t trayWindow)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint) {
+XEmbedTrayItem::XEmbedTrayItem(std::uint32_t trayWindow, std::function<void(bool taken)> answered)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint),
+      answered_(std::move(answered)) {
     setObjectName(QStringLiteral("TrayIcon"));
     setAttribute(Qt::WA_AlwaysShowToolTips);
     setMinimumSize(kInitialSize, kInitialSize);
     resize(kInitialSize, kInitialSize);
     move(-kInitialSize * 4, -kInitialSize * 4);  // off screen in the moment before the tray takes it
-    const auto window = static_cast<xcb_window_t>(winId());
     xcb_connection_t* connection = X11Connection();
+    // A tray that names a visual with alpha composites its icons over the panel: Qt then gives the
+    // window such a visual (with its own colormap), and paints it premultiplied.
+    if (connection && TrayVisualDepth(connection, trayWindow) == 32)
+        setAttribute(Qt::WA_TranslucentBackground);
+    const auto window = static_cast<xcb_window_t>(winId());
+    windowHandle()->installEventFilter(this);
     if (connection) {
+        if (testAttribute(Qt::WA_TranslucentBackground) && WindowDepth(connection, window) == 32)
+            backdrop_ = Backdrop::Translucent;
         // Trays that size icons by request (GtkSocket) read the minimum size from the normal hints
         // as they take the icon, which may be before Qt writes its own when it shows the window.
         std::uint32_t hints[18] = {kMinSizeHint};
@@ -137,14 +198,16 @@ XEmbedTrayItem::XEmbedTrayItem(std::uint32_t trayWindow)
     // desktop may size it from nothing (trayer's GtkSocket makes it one pixel wide).
     showWhenEmbedded_.setInterval(kEmbedPollMs);
     QObject::connect(&showWhenEmbedded_, &QTimer::timeout, this, [this] {
-        if (Lost()) {
-            showWhenEmbedded_.stop();
-            if (dropped) dropped();
+        const bool lost = Lost();
+        if (!lost && !embedded_ && sinceRequest_.elapsed() <= kDockWaitMs) return;  // still waiting
+        showWhenEmbedded_.stop();
+        if (answered_) answered_(embedded_);
+        if (!lost && embedded_) {
+            ShowMappedByTray();
             return;
         }
-        if (!embedded_) return;
-        showWhenEmbedded_.stop();
-        ShowMappedByTray();
+        lost_ = true;
+        if (dropped) dropped();
     });
     if (!lost_) showWhenEmbedded_.start();
 }
@@ -170,6 +233,7 @@ void XEmbedTrayItem::SetIcon(const QIcon& icon) {
 void XEmbedTrayItem::Retire() {
     activated = nullptr;
     dropped = nullptr;
+    answered_ = nullptr;
     showWhenEmbedded_.stop();
     hide();
     // The tray may have mapped it before Qt did, and then Qt's hide() knows nothing to undo.
@@ -180,10 +244,84 @@ void XEmbedTrayItem::Retire() {
     deleteLater();
 }
 
+void XEmbedTrayItem::TakeBackdropFrom(std::uint32_t parent) {
+    xcb_connection_t* connection = X11Connection();
+    if (!connection || backdrop_ == Backdrop::Translucent) return;
+    // Only a window of its parent's depth may take the parent's background.
+    const auto window = static_cast<xcb_window_t>(winId());
+    const int depth = WindowDepth(connection, window);
+    if (depth == 0 || depth != WindowDepth(connection, parent)) return;
+    const std::uint32_t parentRelative = XCB_BACK_PIXMAP_PARENT_RELATIVE;
+    xcb_generic_error_t* error = xcb_request_check(
+        connection,
+        xcb_change_window_attributes_checked(connection, window, XCB_CW_BACK_PIXMAP, &parentRelative));
+    if (!error) backdrop_ = Backdrop::Parent;
+    std::free(error);
+    update();
+}
+
+QImage XEmbedTrayItem::ParentBackground() {
+    xcb_connection_t* connection = X11Connection();
+    if (!connection) return {};
+    const auto window = static_cast<xcb_window_t>(winId());
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    // The server paints the tray's background into the window, which is read back before Qt's
+    // image of the icon replaces it.
+    xcb_clear_area(connection, 0, window, 0, 0, static_cast<uint16_t>(pixels.width()),
+                   static_cast<uint16_t>(pixels.height()));
+    xcb_generic_error_t* error = nullptr;  // not viewable (yet): nothing to read
+    xcb_get_image_reply_t* reply = xcb_get_image_reply(
+        connection,
+        xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0,
+                      static_cast<uint16_t>(pixels.width()), static_cast<uint16_t>(pixels.height()), ~0u),
+        &error);
+    std::free(error);
+    QImage image;
+    constexpr auto kHostOrder =
+        Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? XCB_IMAGE_ORDER_LSB_FIRST : XCB_IMAGE_ORDER_MSB_FIRST;
+    // 24 bits in 32 and the host's byte order: QImage's RGB32; anything else is painted plainly.
+    if (reply && reply->depth == 24 && xcb_get_setup(connection)->image_byte_order == kHostOrder &&
+        xcb_get_image_data_length(reply) == pixels.width() * pixels.height() * 4) {
+        image = QImage(xcb_get_image_data(reply), pixels.width(), pixels.height(), pixels.width() * 4,
+                       QImage::Format_RGB32)
+                    .copy();
+        image.setDevicePixelRatio(ratio);
+    }
+    std::free(reply);
+    return image;
+}
+
+bool XEmbedTrayItem::event(QEvent* event) {
+    // Moved within the panel, the icon has another piece of the panel behind it.
+    if (event->type() == QEvent::Move && backdrop_ == Backdrop::Parent) update();
+    return QWidget::event(event);
+}
+
+bool XEmbedTrayItem::eventFilter(QObject* watched, QEvent* event) {
+    // The panel may have painted itself anew beneath the icon.
+    if (watched == windowHandle() && event->type() == QEvent::Expose && backdrop_ == Backdrop::Parent)
+        update();
+    return QWidget::eventFilter(watched, event);
+}
+
 void XEmbedTrayItem::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), palette().window());
-    icon_.paint(&painter, rect());
+    const QImage behind = backdrop_ == Backdrop::Parent ? ParentBackground() : QImage();
+    if (backdrop_ == Backdrop::Translucent) {
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(rect(), Qt::transparent);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    } else if (!behind.isNull()) {
+        painter.drawImage(QPoint(0, 0), behind);
+    } else {
+        painter.fillRect(rect(), palette().window());
+    }
+    // Of the icon's sizes, the one nearest the window's, which the tray chooses.
+    const QPixmap pixmap = icon_.pixmap(size(), devicePixelRatioF());
+    const QSize shown = pixmap.deviceIndependentSize().toSize();
+    painter.drawPixmap(QRect(QPoint((width() - shown.width()) / 2, (height() - shown.height()) / 2), shown),
+                       pixmap);
 }
 
 void XEmbedTrayItem::mousePressEvent(QMouseEvent* event) {
@@ -197,18 +335,20 @@ void XEmbedTrayItem::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 bool XEmbedTrayItem::Lost() {
-    // A tray that dies hands its icons back to the root window, and one that never takes the icon
-    // is no better: either way the icon must be made anew for the next tray.
+    // A tray that dies hands its icons back to the root window: the icon must be made anew for the
+    // next tray. One that never takes the icon is found out by the wait after the request.
     if (lost_) return true;
     xcb_connection_t* connection = X11Connection();
     if (!connection) return lost_ = true;
     xcb_query_tree_reply_t* tree = xcb_query_tree_reply(
         connection, xcb_query_tree(connection, static_cast<xcb_window_t>(winId())), nullptr);
     const bool onRoot = !tree || tree->parent == tree->root;
+    const xcb_window_t parent = tree ? tree->parent : 0;
     std::free(tree);
-    if (!onRoot) {
+    if (!onRoot && !embedded_) {
         embedded_ = true;
-    } else if (embedded_ || sinceRequest_.elapsed() > kDockWaitMs) {
+        TakeBackdropFrom(parent);
+    } else if (onRoot && embedded_) {
         lost_ = true;
     }
     return lost_;

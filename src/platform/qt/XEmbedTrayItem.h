@@ -7,12 +7,13 @@
 #include <QTimer>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 
 #include "platform/qt/TrayItem.h"
 
 namespace vedodud::qt {
 
-// The window that owns the screen's system tray selection, or 0 (also when not on X11).
+// The window that owns the system tray selection of the program's screen, or 0 (also when not on X11).
 std::uint32_t XEmbedTrayWindow();
 
 // Hears trays come and go without asking: a tray that starts announces itself on the root window,
@@ -31,12 +32,15 @@ private:
     std::function<void()> trayWent_;
     std::uint32_t followed_ = 0;
     std::uint32_t managerAtom_ = 0;
+    std::uint32_t traySelection_ = 0;
     QObject context_;  // no call back after the watch has gone
 };
 
 class XEmbedTrayItem final : public QWidget, public TrayItem {
 public:
-    explicit XEmbedTrayItem(std::uint32_t trayWindow);
+    // `answered` is called once, from the event loop, with whether the tray took the icon in the
+    // time it is given; when it did not, before `dropped`.
+    XEmbedTrayItem(std::uint32_t trayWindow, std::function<void(bool taken)> answered);
 
     void SetIcon(const QIcon& icon) override;
     void SetToolTip(const QString& tip) override { setToolTip(tip); }
@@ -46,14 +50,27 @@ public:
     bool Lost() override;
 
 protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    // What shows through the icon's transparent pixels.
+    enum class Backdrop {
+        Palette,      // the window's own colour, where the tray offers neither of these
+        Translucent,  // the tray composites the icon's alpha over the panel
+        Parent,       // the panel, as the tray window's own background
+    };
+
     void ShowMappedByTray();
+    void TakeBackdropFrom(std::uint32_t parent);
+    QImage ParentBackground();
 
     QIcon icon_;
+    Backdrop backdrop_ = Backdrop::Palette;
+    std::function<void(bool)> answered_;
     QElapsedTimer sinceRequest_;
     QTimer showWhenEmbedded_;
     bool embedded_ = false;
