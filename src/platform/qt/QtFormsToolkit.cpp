@@ -15,6 +15,7 @@
 #include "platform/qt/FormWidgets.h"
 #include "platform/qt/QtFormWindow.h"
 #include "platform/qt/Rendering.h"
+#include "platform/qt/SchemeColours.h"
 
 namespace vedodud::qt {
 
@@ -120,6 +121,9 @@ void QtFormsToolkit::MsgBox(const WString& prompt, int buttons) {
     box.button(QMessageBox::Ok)->setIcon(QIcon());
     box.setWindowModality(Qt::ApplicationModal);
     MakeRoomForTitle(box);
+    QPalette palette;
+    MakeTextLegible(palette);
+    box.setPalette(palette);
     box.exec();
 }
 
