@@ -40,8 +40,8 @@ private:
 };
 
 const QPalette& AdwaitaDark() {
-    static const QPalette palette = MakePalette({"#353535", "#eeeeec", "#2d2d2d", "#eeeeec", "#373737",
-                                                 "#eeeeec", "#15539e", "#ffffff"});
+    static const QPalette palette =
+        MakePalette({"#353535", "#eeeeec", "#2d2d2d", "#eeeeec", "#373737", "#eeeeec", "#15539e", "#ffffff"});
     return palette;
 }
 

@@ -21,7 +21,8 @@ QColor ToQColor(Colour colour, const QPalette& scheme, QPalette::ColorGroup grou
     if (!IsSystemColour(colour)) return FromColour(colour);
     const std::optional<QColor> system = SystemColour(SystemColourIndex(colour), scheme, group);
     if (!system)
-        throw RuntimeError("Invalid property value: system colour " + std::to_string(SystemColourIndex(colour)));
+        throw RuntimeError("Invalid property value: system colour " +
+                           std::to_string(SystemColourIndex(colour)));
     return *system;
 }
 

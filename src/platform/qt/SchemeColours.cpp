@@ -17,37 +17,37 @@ constexpr Entry kNoEntry{QPalette::NoRole, kAny};
 
 // The Windows system colour table, entry by entry, as Qt's palette names the same things.
 constexpr std::array<Entry, 31> kTable{{
-    {QPalette::Button, kAny},                              // 0 scroll bar
-    {QPalette::Dark, kAny},                                // 1 desktop
-    {QPalette::Highlight, QPalette::Active},               // 2 active title bar
-    {QPalette::Highlight, QPalette::Inactive},             // 3 inactive title bar
-    {QPalette::Window, kAny},                              // 4 menu
-    {QPalette::Base, kAny},                                // 5 window background
-    {QPalette::Shadow, kAny},                              // 6 window frame
-    {QPalette::WindowText, kAny},                          // 7 menu text
-    {QPalette::Text, kAny},                                // 8 window text
-    {QPalette::HighlightedText, QPalette::Active},         // 9 active title bar text
-    {QPalette::Button, kAny},                              // 10 active border
-    {QPalette::Button, kAny},                              // 11 inactive border
-    {QPalette::Dark, kAny},                                // 12 application workspace
-    {QPalette::Highlight, kAny},                           // 13 selection
-    {QPalette::HighlightedText, kAny},                     // 14 selected text
-    {QPalette::Button, kAny},                              // 15 button face
-    {QPalette::Dark, kAny},                                // 16 button shadow
-    {QPalette::Text, QPalette::Disabled},                  // 17 greyed text
-    {QPalette::ButtonText, kAny},                          // 18 button text
-    {QPalette::HighlightedText, QPalette::Inactive},       // 19 inactive title bar text
-    {QPalette::Light, kAny},                               // 20 button highlight
-    {QPalette::Shadow, kAny},                              // 21 dark 3-D shadow
-    {QPalette::Midlight, kAny},                            // 22 3-D light
-    {QPalette::ToolTipText, kAny},                         // 23 tooltip text
-    {QPalette::ToolTipBase, kAny},                         // 24 tooltip background
-    kNoEntry,                                              // 25 unused
-    {QPalette::Link, kAny},                                // 26 hot-tracked item
-    {QPalette::Highlight, QPalette::Active},               // 27 active title bar gradient
-    {QPalette::Highlight, QPalette::Inactive},             // 28 inactive title bar gradient
-    {QPalette::Highlight, kAny},                           // 29 highlighted menu item
-    {QPalette::Window, kAny},                              // 30 menu bar
+    {QPalette::Button, kAny},                         // 0 scroll bar
+    {QPalette::Dark, kAny},                           // 1 desktop
+    {QPalette::Highlight, QPalette::Active},          // 2 active title bar
+    {QPalette::Highlight, QPalette::Inactive},        // 3 inactive title bar
+    {QPalette::Window, kAny},                         // 4 menu
+    {QPalette::Base, kAny},                           // 5 window background
+    {QPalette::Shadow, kAny},                         // 6 window frame
+    {QPalette::WindowText, kAny},                     // 7 menu text
+    {QPalette::Text, kAny},                           // 8 window text
+    {QPalette::HighlightedText, QPalette::Active},    // 9 active title bar text
+    {QPalette::Button, kAny},                         // 10 active border
+    {QPalette::Button, kAny},                         // 11 inactive border
+    {QPalette::Dark, kAny},                           // 12 application workspace
+    {QPalette::Highlight, kAny},                      // 13 selection
+    {QPalette::HighlightedText, kAny},                // 14 selected text
+    {QPalette::Button, kAny},                         // 15 button face
+    {QPalette::Dark, kAny},                           // 16 button shadow
+    {QPalette::Text, QPalette::Disabled},             // 17 greyed text
+    {QPalette::ButtonText, kAny},                     // 18 button text
+    {QPalette::HighlightedText, QPalette::Inactive},  // 19 inactive title bar text
+    {QPalette::Light, kAny},                          // 20 button highlight
+    {QPalette::Shadow, kAny},                         // 21 dark 3-D shadow
+    {QPalette::Midlight, kAny},                       // 22 3-D light
+    {QPalette::ToolTipText, kAny},                    // 23 tooltip text
+    {QPalette::ToolTipBase, kAny},                    // 24 tooltip background
+    kNoEntry,                                         // 25 unused
+    {QPalette::Link, kAny},                           // 26 hot-tracked item
+    {QPalette::Highlight, QPalette::Active},          // 27 active title bar gradient
+    {QPalette::Highlight, QPalette::Inactive},        // 28 inactive title bar gradient
+    {QPalette::Highlight, kAny},                      // 29 highlighted menu item
+    {QPalette::Window, kAny},                         // 30 menu bar
 }};
 
 struct TextPair {
