@@ -36,7 +36,7 @@ constexpr int kTwipsPerPoint = 20;
 // Windows program does; other colours are the layout's, read from the scheme where they are system
 // colours. Only what is set here is fixed; every other role follows the scheme.
 QPalette ColoursFor(const FormLayout& form, std::optional<Colour> back, std::optional<Colour> fore,
-                    QPalette::ColorRole backgroundRole, bool captionInText) {
+                    QPalette::ColorRole backgroundRole) {
     const QPalette scheme = QGuiApplication::palette();
     QPalette palette;
     for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
@@ -53,10 +53,8 @@ QPalette ColoursFor(const FormLayout& form, std::optional<Colour> back, std::opt
         if (fore) {
             palette.setColor(group, QPalette::WindowText, ToQColor(*fore, scheme, group));
             palette.setColor(group, QPalette::Text, ToQColor(*fore, scheme, group));
-        } else if (sharesFormBackground && group != QPalette::Disabled) {
+        } else if (sharesFormBackground && group != QPalette::Disabled) {  // disabled text is dim on purpose
             palette.setColor(group, QPalette::WindowText, FromColour(shared.text));
-            // Some styles draw a frame's caption in the text colour.
-            if (captionInText) palette.setColor(group, QPalette::Text, FromColour(shared.text));
         }
     }
     MakeTextLegible(palette);
@@ -64,20 +62,19 @@ QPalette ColoursFor(const FormLayout& form, std::optional<Colour> back, std::opt
 }
 
 void PaintColours(QWidget& widget, const FormLayout& form, std::optional<Colour> back,
-                  std::optional<Colour> fore, bool captionInText) {
-    widget.setPalette(ColoursFor(form, back, fore, widget.backgroundRole(), captionInText));
+                  std::optional<Colour> fore) {
+    widget.setPalette(ColoursFor(form, back, fore, widget.backgroundRole()));
     if (back) widget.setAutoFillBackground(true);
 }
 
 // Paints the form and its controls in the colours of the scheme running now.
 void PaintFormColours(FormState& state) {
     if (!state.widget) return;
-    PaintColours(*state.widget, state.layout, state.layout.backColor, std::nullopt, false);
+    PaintColours(*state.widget, state.layout, state.layout.backColor, std::nullopt);
     for (const ControlLayout& control : state.layout.controls) {
         const auto found = state.controls.find(control.id);
         if (found == state.controls.end() || !found->second) continue;
-        PaintColours(*found->second, state.layout, control.backColor, control.foreColor,
-                     control.kind == ControlKind::Frame);
+        PaintColours(*found->second, state.layout, control.backColor, control.foreColor);
     }
     state.widget->update();
 }
