@@ -1,5 +1,5 @@
 // The window and the alert read in every colour scheme, each caption against what is drawn behind
-// it, and the window follows the scheme while it is shown.
+// it, and follow the scheme while they are shown.
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
@@ -44,9 +44,9 @@ double CaptionContrast(QWidget& window, QWidget& widget) {
     return strongest;
 }
 
-// One window shown throughout, the scheme switched under it as a desktop does at sunset: each time
-// it is repainted in the new scheme's window background and every caption reads.
-TEST_F(BackendTest, EveryCaptionReadsInEverySchemeTheShownWindowSwitchesTo) {
+// The window shown and the alert open throughout, the scheme switched under them as a desktop does
+// at sunset: each time the window is repainted in the scheme's background and every caption reads.
+TEST_F(BackendTest, EveryCaptionReadsInEverySchemeSwitchedToWhileShown) {
     const QPalette previous = QApplication::palette();
     const std::pair<const char*, QPalette> schemes[] = {
         {"light", QApplication::style()->standardPalette()},
@@ -56,20 +56,21 @@ TEST_F(BackendTest, EveryCaptionReadsInEverySchemeTheShownWindowSwitchesTo) {
         {"light again", QApplication::style()->standardPalette()},
     };
     Create().SetVisible(true);
-    for (const auto& [name, scheme] : schemes) {
-        SCOPED_TRACE(name);
-        QApplication::setPalette(scheme);
-        const auto group = Form().isActiveWindow() ? QPalette::Active : QPalette::Inactive;
-        EXPECT_EQ(Form().grab().toImage().pixelColor(2, 2), scheme.color(group, QPalette::Base));
-        for (const char* control : {"Check1", "Label1", "Frame1", "Command3", "Text1"})
-            EXPECT_GE(CaptionContrast(Form(), *Control(control)), kLegibleContrast) << control;
-        WhenModalOpens([](QMessageBox& box) {
+    WhenModalOpens([&](QMessageBox& box) {
+        for (const auto& [name, scheme] : schemes) {
+            SCOPED_TRACE(name);
+            QApplication::setPalette(scheme);
+            QCoreApplication::processEvents();
+            const auto group = Form().isActiveWindow() ? QPalette::Active : QPalette::Inactive;
+            EXPECT_EQ(Form().grab().toImage().pixelColor(2, 2), scheme.color(group, QPalette::Base));
+            for (const char* control : {"Check1", "Label1", "Frame1", "Command3", "Text1"})
+                EXPECT_GE(CaptionContrast(Form(), *Control(control)), kLegibleContrast) << control;
             EXPECT_GE(CaptionContrast(box, *box.findChild<QLabel*>("qt_msgbox_label")), kLegibleContrast);
             EXPECT_GE(CaptionContrast(box, *box.button(QMessageBox::Ok)), kLegibleContrast);
-            box.accept();
-        });
-        forms.MsgBox(u"You're Website has gone offline!", 0);
-    }
+        }
+        box.accept();
+    });
+    forms.MsgBox(u"You're Website has gone offline!", 0);
     QApplication::setPalette(previous);
 }
 

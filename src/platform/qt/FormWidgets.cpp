@@ -1,7 +1,6 @@
 #include "platform/qt/FormWidgets.h"
 
 #include <QAccessibleWidget>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QPainter>
 
@@ -15,17 +14,6 @@ FormWidget::FormWidget(Qt::WindowFlags flags, std::function<void()> onCloseReque
 void FormWidget::closeEvent(QCloseEvent* event) {
     event->ignore();
     if (onCloseRequested_) onCloseRequested_();
-}
-
-void FormWidget::OnSchemeChanged(std::function<void()> handler) {
-    onSchemeChanged_ = std::move(handler);
-    qApp->installEventFilter(this);
-}
-
-bool FormWidget::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange && onSchemeChanged_)
-        onSchemeChanged_();
-    return QWidget::eventFilter(watched, event);
 }
 
 QAccessibleInterface* FormAccessible(const QString&, QObject* object) {

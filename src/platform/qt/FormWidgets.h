@@ -9,22 +9,16 @@
 
 namespace vedodud::qt {
 
-// A top-level form. Its close box asks; whether the form goes is the program's decision. When the
-// desktop's colour scheme changes, it says so, to be painted in the new colours.
+// A top-level form. Its close box asks; whether the form goes is the program's decision.
 class FormWidget final : public QWidget {
 public:
     FormWidget(Qt::WindowFlags flags, std::function<void()> onCloseRequested);
 
-    void OnSchemeChanged(std::function<void()> handler);
-
 protected:
     void closeEvent(QCloseEvent* event) override;
-    // Qt tells the application of a new palette, not its top-level windows.
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     std::function<void()> onCloseRequested_;
-    std::function<void()> onSchemeChanged_;
 };
 
 // What a screen reader is told about a form: a window with its caption, not a pane among others.

@@ -312,7 +312,7 @@ std::shared_ptr<FormState> BuildForm(QtFormsToolkit& toolkit, WindowTable& table
         LabelTextBoxes(*state);
         PaintFormColours(*state);
         // The desktop switching to a dark scheme at sunset, say: painted in the new colours at once.
-        form->OnSchemeChanged([weak] {
+        new SchemeWatcher(form, [weak] {
             if (const auto state = weak.lock()) PaintFormColours(*state);
         });
         const std::vector<QWidget*> order = TabOrder(*state);

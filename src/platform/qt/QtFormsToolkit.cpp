@@ -42,6 +42,18 @@ void MakeRoomForTitle(QMessageBox& box) {
     }
 }
 
+// A box in the scheme's colours, but for texts the scheme leaves illegible, now and whenever the
+// scheme changes while the box is open.
+void KeepLegible(QMessageBox& box) {
+    const auto paint = [&box] {
+        QPalette palette;
+        MakeTextLegible(palette);
+        box.setPalette(palette);
+    };
+    paint();
+    new SchemeWatcher(&box, paint);
+}
+
 }  // namespace
 
 QtFormsToolkit::QtFormsToolkit(WindowTable& table, TrayHost& host)
@@ -121,9 +133,7 @@ void QtFormsToolkit::MsgBox(const WString& prompt, int buttons) {
     box.button(QMessageBox::Ok)->setIcon(QIcon());
     box.setWindowModality(Qt::ApplicationModal);
     MakeRoomForTitle(box);
-    QPalette palette;
-    MakeTextLegible(palette);
-    box.setPalette(palette);
+    KeepLegible(box);
     box.exec();
 }
 
@@ -159,6 +169,7 @@ void QtFormsToolkit::ReportFatalError(const std::string& message) {
                     QStringLiteral("\n\nThe program will now end."));
         box.setIcon(QMessageBox::Critical);
         box.setStandardButtons(QMessageBox::Ok);
+        KeepLegible(box);
         box.exec();
     }
     if (running_) QCoreApplication::exit(kFailureStatus);

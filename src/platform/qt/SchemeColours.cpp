@@ -1,5 +1,7 @@
 #include "platform/qt/SchemeColours.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <array>
 
 #include "platform/common/LegibleColours.h"
@@ -82,6 +84,17 @@ void MakeTextLegible(QPalette& palette) {
             const Colour legible = LegibleText(ToColour(palette.color(group, pair.background)), text);
             if (legible != text) palette.setColor(group, pair.text, FromColour(legible));
         }
+}
+
+SchemeWatcher::SchemeWatcher(QObject* owner, std::function<void()> changed)
+    : QObject(owner), changed_(std::move(changed)) {
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+bool SchemeWatcher::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == QCoreApplication::instance() && event->type() == QEvent::ApplicationPaletteChange)
+        changed_();
+    return false;
 }
 
 }  // namespace vedodud::qt

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <QColor>
+#include <QObject>
 #include <QPalette>
+#include <functional>
 #include <optional>
 
 #include "platform/Types.h"
@@ -24,5 +26,18 @@ QColor FromColour(Colour colour);
 // window, text on base, button text on button), it gets black or white text instead; pairs that
 // read are left as they are, to follow the scheme.
 void MakeTextLegible(QPalette& palette);
+
+// Calls back whenever the desktop's colour scheme (the application's palette) changes, for as long
+// as its owner lives. Qt tells the application, not each top-level window.
+class SchemeWatcher final : public QObject {
+public:
+    SchemeWatcher(QObject* owner, std::function<void()> changed);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    std::function<void()> changed_;
+};
 
 }  // namespace vedodud::qt
