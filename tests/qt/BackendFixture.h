@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QTest>
 #include <functional>
 #include <memory>
@@ -82,6 +83,17 @@ struct QtPlatform {
         return static_cast<FakeTrayItem*>(shell.Item(hWnd, uID));
     }
 };
+
+// Acts on the message box once it is open and waiting.
+inline void WhenModalOpens(std::function<void(QMessageBox&)> act) {
+    QTimer::singleShot(50, [act] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            act(*box);
+        } else {
+            ADD_FAILURE() << "no message box open";
+        }
+    });
+}
 
 class BackendTest : public ::testing::Test, protected QtPlatform {
 protected:

@@ -9,16 +9,6 @@
 namespace vedodud::qt {
 namespace {
 
-void WhenModalOpens(std::function<void(QMessageBox&)> act) {
-    QTimer::singleShot(50, [act] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            act(*box);
-        } else {
-            ADD_FAILURE() << "no message box open";
-        }
-    });
-}
-
 // A style that puts icons on dialog buttons, as some desktops' styles do.
 class IconButtonStyle : public QProxyStyle {
 public:

@@ -11,6 +11,8 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 from desktop.form import APP_TITLE, FORM_CAPTION, GREEN, RED, TICK, TIP  # noqa: E402
+from desktop.legibility import (BARE_FORM, CHECK1, FRAME1_CAPTION, LABEL1, background_of, check_caption,  # noqa: E402
+                                luminance, read_pixels)
 from desktop.scenario import ProgramScenario, main  # noqa: E402
 from desktop.bus import WATCHER  # noqa: E402
 from desktop.screen import Screen  # noqa: E402
@@ -62,8 +64,10 @@ class Scenario(ProgramScenario):
         self.program = None
 
     # -- steps shared by the scenarios ---------------------------------------------------------
-    def start_program(self):
+    def start_program(self, style=None):
         changes = {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"} if self.accessibility else {}
+        if style:
+            changes["QT_STYLE_OVERRIDE"] = style
         if self.wayland:
             changes.update(WAYLAND_DISPLAY=self.desktop.wayland_display, QT_QPA_PLATFORM="wayland", DISPLAY=None)
         self.program = self.desktop.start_program([PROGRAM], changes)
@@ -444,6 +448,26 @@ class DesktopWithoutTray(Scenario):
         d.run("wmctrl", "-i", "-a", hex(form))  # back from the taskbar
         form = self.form()
         d.screenshot("restored")
+        self.close_with_close_box(form)
+
+
+class DarkScheme(Scenario):
+    """Under a dark style, as GNOME users set it, the window is dark and every caption reads on it."""
+    tray = None
+
+    def test_dark_scheme(self):
+        d = self.desktop
+        self.start_program(style="Adwaita-Dark")
+        form = self.form()
+        window = self.client_area(form)
+        d.xdotool("mousemove", 0, 0)  # no control hot
+        time.sleep(0.5)
+        path = d.screenshot("dark-scheme")
+        background = background_of(read_pixels(path, *window.box((*BARE_FORM, 15, 15))))
+        self.assertLess(luminance(background), 0.1, f"form background {background}")
+        check_caption("Label1", path, window.box(LABEL1), background)
+        check_caption("Check1", path, window.box(CHECK1), background, skip_left=window.px(16 * 15))
+        check_caption("Frame1", path, window.box(FRAME1_CAPTION), background, inner_edges=False)
         self.close_with_close_box(form)
 
 

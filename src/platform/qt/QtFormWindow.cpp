@@ -17,8 +17,10 @@
 #include <stdexcept>
 
 #include "platform/RuntimeError.h"
+#include "platform/common/LegibleColours.h"
 #include "platform/qt/QtFormsToolkit.h"
 #include "platform/qt/Rendering.h"
+#include "platform/qt/SchemeColours.h"
 
 namespace vedodud::qt {
 
@@ -29,19 +31,52 @@ constexpr qreal kSmallestPointSize = 6.0;
 constexpr qreal kPointSizeStep = 0.25;
 constexpr int kTwipsPerPoint = 20;
 
-void SetBackground(QWidget& widget, Colour colour) {
-    QPalette palette = widget.palette();
-    palette.setColor(QPalette::Window, ToQColor(colour));
-    palette.setColor(widget.backgroundRole(), ToQColor(colour));  // buttons fill with their own role
-    widget.setPalette(palette);
-    widget.setAutoFillBackground(true);
+// The colours of one widget, from the scheme running now. The form's own background is shared by
+// every control that asks for the same colour and drawn as the scheme leaves it legible, as the
+// Windows program does; other colours are the layout's, read from the scheme where they are system
+// colours. Only what is set here is fixed; every other role follows the scheme.
+QPalette ColoursFor(const FormLayout& form, std::optional<Colour> back, std::optional<Colour> fore,
+                    QPalette::ColorRole backgroundRole) {
+    const QPalette scheme = QGuiApplication::palette();
+    QPalette palette;
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        const auto system = [&](Colour colour) { return ToColour(ToQColor(colour, scheme, group)); };
+        const LegibleColours shared = ResolveLegibleColours(
+            {system(form.backColor), system(kSystemWindowText), system(kSystemWindowBackground)});
+        const bool sharesFormBackground = back && *back == form.backColor;
+        if (back) {
+            const QColor background =
+                sharesFormBackground ? FromColour(shared.background) : ToQColor(*back, scheme, group);
+            palette.setColor(group, QPalette::Window, background);
+            palette.setColor(group, backgroundRole, background);  // buttons fill with their own role
+        }
+        if (fore) {
+            palette.setColor(group, QPalette::WindowText, ToQColor(*fore, scheme, group));
+            palette.setColor(group, QPalette::Text, ToQColor(*fore, scheme, group));
+        } else if (sharesFormBackground && group != QPalette::Disabled) {  // disabled text is dim on purpose
+            palette.setColor(group, QPalette::WindowText, FromColour(shared.text));
+        }
+    }
+    MakeTextLegible(palette);
+    return palette;
 }
 
-void SetForeground(QWidget& widget, Colour colour) {
-    QPalette palette = widget.palette();
-    palette.setColor(QPalette::WindowText, ToQColor(colour));
-    palette.setColor(QPalette::Text, ToQColor(colour));
-    widget.setPalette(palette);
+void PaintColours(QWidget& widget, const FormLayout& form, std::optional<Colour> back,
+                  std::optional<Colour> fore) {
+    widget.setPalette(ColoursFor(form, back, fore, widget.backgroundRole()));
+    if (back) widget.setAutoFillBackground(true);
+}
+
+// Paints the form and its controls in the colours of the scheme running now.
+void PaintFormColours(FormState& state) {
+    if (!state.widget) return;
+    PaintColours(*state.widget, state.layout, state.layout.backColor, std::nullopt);
+    for (const ControlLayout& control : state.layout.controls) {
+        const auto found = state.controls.find(control.id);
+        if (found == state.controls.end() || !found->second) continue;
+        PaintColours(*found->second, state.layout, control.backColor, control.foreColor);
+    }
+    state.widget->update();
 }
 
 Qt::WindowFlags FormFlags(bool trayAvailable) {
@@ -139,8 +174,9 @@ QWidget* BuildControl(const ControlLayout& control, QWidget& parent, const std::
     }
     widget->setObjectName(ToQString(control.name));
     widget->setGeometry(PixelRect(control.left, control.top, control.width, control.height));
-    if (control.backColor) SetBackground(*widget, *control.backColor);
-    if (control.foreColor) SetForeground(*widget, *control.foreColor);
+    // An invalid colour fails here, at creation, not later while painting.
+    if (control.backColor) ToQColor(*control.backColor);
+    if (control.foreColor) ToQColor(*control.foreColor);
     widget->setEnabled(control.enabled);
     if (control.kind == ControlKind::CheckBox || control.kind == ControlKind::Label) FitCaption(*widget);
     return widget;
@@ -246,7 +282,7 @@ std::shared_ptr<FormState> BuildForm(QtFormsToolkit& toolkit, WindowTable& table
     try {
         form->setObjectName(ToQString(layout.name));
         form->setWindowTitle(ToQString(layout.caption));
-        SetBackground(*form, layout.backColor);
+        ToQColor(layout.backColor);
         const QIcon icon = LoadIcon(layout.icon);
         form->setWindowIcon(icon);
 
@@ -263,6 +299,11 @@ std::shared_ptr<FormState> BuildForm(QtFormsToolkit& toolkit, WindowTable& table
             state->controls[control.id] = BuildControl(control, *parent, weak);
         }
         LabelTextBoxes(*state);
+        PaintFormColours(*state);
+        // The desktop switching to a dark scheme at sunset, say: painted in the new colours at once.
+        new SchemeWatcher(form, [weak] {
+            if (const auto state = weak.lock()) PaintFormColours(*state);
+        });
         const std::vector<QWidget*> order = TabOrder(*state);
         for (size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 

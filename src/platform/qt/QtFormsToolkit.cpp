@@ -15,6 +15,7 @@
 #include "platform/qt/FormWidgets.h"
 #include "platform/qt/QtFormWindow.h"
 #include "platform/qt/Rendering.h"
+#include "platform/qt/SchemeColours.h"
 
 namespace vedodud::qt {
 
@@ -39,6 +40,18 @@ void MakeRoomForTitle(QMessageBox& box) {
     } else {
         box.setMinimumWidth(width);
     }
+}
+
+// A box in the scheme's colours, but for texts the scheme leaves illegible, now and whenever the
+// scheme changes while the box is open.
+void KeepLegible(QMessageBox& box) {
+    const auto paint = [&box] {
+        QPalette palette;
+        MakeTextLegible(palette);
+        box.setPalette(palette);
+    };
+    paint();
+    new SchemeWatcher(&box, paint);
 }
 
 }  // namespace
@@ -120,6 +133,7 @@ void QtFormsToolkit::MsgBox(const WString& prompt, int buttons) {
     box.button(QMessageBox::Ok)->setIcon(QIcon());
     box.setWindowModality(Qt::ApplicationModal);
     MakeRoomForTitle(box);
+    KeepLegible(box);
     box.exec();
 }
 
@@ -155,6 +169,7 @@ void QtFormsToolkit::ReportFatalError(const std::string& message) {
                     QStringLiteral("\n\nThe program will now end."));
         box.setIcon(QMessageBox::Critical);
         box.setStandardButtons(QMessageBox::Ok);
+        KeepLegible(box);
         box.exec();
     }
     if (running_) QCoreApplication::exit(kFailureStatus);

@@ -5,6 +5,7 @@
 
 #include "platform/RuntimeError.h"
 #include "platform/qt/IconTransparency.h"
+#include "platform/qt/SchemeColours.h"
 
 namespace vedodud::qt {
 
@@ -16,20 +17,13 @@ QRect PixelRect(int left, int top, int width, int height) {
     return QRect(Pixels(left), Pixels(top), Pixels(width), Pixels(height));
 }
 
-QColor ToQColor(Colour colour) {
-    if (IsSystemColour(colour)) {
-        switch (SystemColourIndex(colour)) {
-            case 5:  // window background
-            case 9:  // caption text
-                return QColor(Qt::white);
-            case 8:  // window text
-                return QColor(Qt::black);
-            default:
-                throw RuntimeError("Invalid property value: system colour " +
-                                   std::to_string(SystemColourIndex(colour)));
-        }
-    }
-    return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+QColor ToQColor(Colour colour, const QPalette& scheme, QPalette::ColorGroup group) {
+    if (!IsSystemColour(colour)) return FromColour(colour);
+    const std::optional<QColor> system = SystemColour(SystemColourIndex(colour), scheme, group);
+    if (!system)
+        throw RuntimeError("Invalid property value: system colour " +
+                           std::to_string(SystemColourIndex(colour)));
+    return *system;
 }
 
 QString ToQString(const WString& text) {

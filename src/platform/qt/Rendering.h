@@ -2,7 +2,9 @@
 #pragma once
 
 #include <QColor>
+#include <QGuiApplication>
 #include <QIcon>
+#include <QPalette>
 #include <QPixmap>
 #include <QRect>
 #include <QString>
@@ -15,8 +17,9 @@ namespace vedodud::qt {
 int Pixels(int twips);
 QRect PixelRect(int left, int top, int width, int height);
 
-// A plain &H00BBGGRR colour, or an entry of the system colour table as the standard scheme has it.
-QColor ToQColor(Colour colour);
+// A plain &H00BBGGRR colour, or an entry of the system colour table as the scheme has it.
+QColor ToQColor(Colour colour, const QPalette& scheme = QGuiApplication::palette(),
+                QPalette::ColorGroup group = QPalette::Active);
 
 QString ToQString(const WString& text);
 QString ToQString(std::string_view text);

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "platform/FormsToolkit.h"
+#include "platform/common/LegibleColours.h"
 #include "platform/win32/AccessibleControl.h"
 #include "platform/win32/Colours.h"
-#include "platform/win32/LegibleColours.h"
 #include "platform/win32/Logo.h"
 #include "platform/win32/WindowsApi.h"
 

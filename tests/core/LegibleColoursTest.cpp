@@ -1,9 +1,9 @@
-// The colours the form's captions are drawn in, scheme by scheme.
+// The colours captions are drawn in, scheme by scheme, on every backend.
 #include <gtest/gtest.h>
 
-#include "platform/win32/LegibleColours.h"
+#include "platform/common/LegibleColours.h"
 
-namespace vedodud::win32 {
+namespace vedodud {
 namespace {
 
 // Registry order ("r g b") to the &H00BBGGRR layout.
@@ -63,4 +63,4 @@ TEST(LegibleColours, ContrastRatioRunsFromOneToTwentyOneEitherWayRound) {
 }
 
 }  // namespace
-}  // namespace vedodud::win32
+}  // namespace vedodud

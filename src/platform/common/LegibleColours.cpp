@@ -1,9 +1,9 @@
-#include "platform/win32/LegibleColours.h"
+#include "platform/common/LegibleColours.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace vedodud::win32 {
+namespace vedodud {
 namespace {
 
 constexpr Colour kBlack = 0x000000;
@@ -27,14 +27,15 @@ double ContrastRatio(Colour a, Colour b) {
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
+Colour LegibleText(Colour background, Colour text) {
+    if (ContrastRatio(background, text) >= kLegibleContrast) return text;
+    return ContrastRatio(background, kBlack) >= ContrastRatio(background, kWhite) ? kBlack : kWhite;
+}
+
 LegibleColours ResolveLegibleColours(const SchemeColours& scheme) {
     if (ContrastRatio(scheme.wantedBackground, scheme.text) >= kLegibleContrast)
         return {scheme.wantedBackground, scheme.text};
-    if (ContrastRatio(scheme.windowBackground, scheme.text) >= kLegibleContrast)
-        return {scheme.windowBackground, scheme.text};
-    const bool darkText =
-        ContrastRatio(scheme.windowBackground, kBlack) >= ContrastRatio(scheme.windowBackground, kWhite);
-    return {scheme.windowBackground, darkText ? kBlack : kWhite};
+    return {scheme.windowBackground, LegibleText(scheme.windowBackground, scheme.text)};
 }
 
-}  // namespace vedodud::win32
+}  // namespace vedodud

@@ -1,10 +1,10 @@
-// Which background and text colour the form's captions are drawn in, given a colour scheme.
-// Plain arithmetic on &H00BBGGRR colours, with no Windows headers, so it is tested everywhere.
+// Which background and text colour a caption is drawn in, given a colour scheme.
+// Plain arithmetic on &H00BBGGRR colours, with no toolkit, so every program follows one rule.
 #pragma once
 
 #include "platform/Types.h"
 
-namespace vedodud::win32 {
+namespace vedodud {
 
 // The colours of the current scheme that decide it, all plain &H00BBGGRR values.
 struct SchemeColours {
@@ -25,10 +25,14 @@ inline constexpr double kLegibleContrast = 4.5;
 // WCAG contrast ratio of two plain colours: 1 (the same) to 21 (black and white).
 double ContrastRatio(Colour a, Colour b);
 
+// The scheme's text where it reads on the background; otherwise black or white, whichever reads
+// better there.
+Colour LegibleText(Colour background, Colour text);
+
 // Keeps the wanted background where the scheme's text stands out on it (classic schemes, whose
 // caption text is white); otherwise takes the window background, as schemes that make caption
 // text dark (and high-contrast ones) pair it with their text. Should neither be legible, the
 // window background stays and the text turns black or white, whichever reads on it.
 LegibleColours ResolveLegibleColours(const SchemeColours& scheme);
 
-}  // namespace vedodud::win32
+}  // namespace vedodud
