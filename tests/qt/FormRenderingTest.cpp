@@ -21,7 +21,8 @@ TEST_F(BackendTest, FormIsAFixedToolWindowAtFifteenTwipsAPixel) {
     EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
     EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     const QList<QSize> iconSizes = form.windowIcon().availableSizes();
-    for (int side : {16, 22, 24, 32, 48, 64, 128, 256}) EXPECT_TRUE(iconSizes.contains(QSize(side, side))) << side;
+    for (int side : {16, 22, 24, 32, 48, 64, 128, 256})
+        EXPECT_TRUE(iconSizes.contains(QSize(side, side))) << side;
     EXPECT_EQ(iconSizes.size(), 8);
     // Spelled out, so that a wrong scale cannot agree with itself.
     EXPECT_EQ(form.geometry(), QRect(108, 94, 502, 188));  // 1620, 1410, 7530 x 2820 twips
