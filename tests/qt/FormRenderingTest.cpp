@@ -20,16 +20,29 @@ TEST_F(BackendTest, FormIsAFixedToolWindowAtFifteenTwipsAPixel) {
     EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
     EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
     EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
-    const QList<QSize> iconSizes = form.windowIcon().availableSizes();
-    for (int side : {16, 22, 24, 32, 48, 64, 128, 256})
-        EXPECT_TRUE(iconSizes.contains(QSize(side, side))) << side;
-    EXPECT_EQ(iconSizes.size(), 8);
+    EXPECT_FALSE(form.windowIcon().isNull());
     // Spelled out, so that a wrong scale cannot agree with itself.
     EXPECT_EQ(form.geometry(), QRect(108, 94, 502, 188));  // 1620, 1410, 7530 x 2820 twips
     EXPECT_EQ(Control("Command3")->geometry(), QRect(376, 8, 113, 17));
     EXPECT_EQ(Control("Shape1")->geometry(), QRect(8, 16, 161, 137));
     EXPECT_EQ(Control("Text1")->geometry(), QRect(136, 152, 177, 27));
     EXPECT_FALSE(Control<QPushButton>("Command3")->isDefault());  // Return in the URL box presses nothing
+}
+
+// The mark drawn at each size a tray or a window list may ask for, none of them scaled.
+TEST_F(BackendTest, WindowIconCarriesTheMarkAtEverySize) {
+    Create();
+    const QIcon icon = Form().windowIcon();
+    EXPECT_EQ(icon.availableSizes().size(), 8);
+    for (int side : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        SCOPED_TRACE(side);
+        EXPECT_TRUE(icon.availableSizes().contains(QSize(side, side)));
+        const QImage image = icon.pixmap(QSize(side, side)).toImage();
+        EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0);  // outside the disc
+        const QColor disc = image.pixelColor(side / 2, side / 5);
+        EXPECT_EQ(disc.alpha(), 255);
+        EXPECT_GT(disc.red(), 2 * disc.green());
+    }
 }
 
 TEST_F(BackendTest, CaptionsAreReadWholeInTheDefaultFontFamily) {
