@@ -58,14 +58,11 @@ class InstallTree(unittest.TestCase):
         self.assertEqual(section["Exec"], "vedodud")
         self.assertEqual(section["Categories"], "Network;Monitor;")
 
-    def test_theme_icons_are_pngs_of_every_size_and_an_svg(self):
+    def test_theme_icons_are_pngs_of_the_size_their_folder_names(self):
         for size in ICON_SIZES:
-            with self.subTest(size=size), open(self.path(theme_icon(size)), "rb") as icon:
-                header = icon.read(26)
-                self.assertEqual(header[:8], b"\x89PNG\r\n\x1a\n")
-                self.assertEqual(struct.unpack(">IIBB", header[16:26]), (size, size, 8, 6))  # RGBA
-        svg = ElementTree.parse(self.path("share/icons/hicolor/scalable/apps/vedodud.svg")).getroot()
-        self.assertEqual(svg.tag, "{http://www.w3.org/2000/svg}svg")
+            with open(self.path(theme_icon(size)), "rb") as icon:
+                header = icon.read(24)
+            self.assertEqual((header[:8], struct.unpack(">II", header[16:24])), (b"\x89PNG\r\n\x1a\n", (size, size)))
 
     def test_appstream_metadata_is_valid_and_carries_the_identity(self):
         result = run("appstreamcli", "validate", "--pedantic", "--no-net", self.path(METAINFO))
@@ -106,7 +103,7 @@ class DebianPackage(unittest.TestCase):
             self.assertNotIn("libcurl", fields)
             contents = run("dpkg-deb", "-c", deb).stdout
             for path in ("bin/vedodud", "share/applications/vedodud.desktop", METAINFO,
-                         *(theme_icon(size) for size in ICON_SIZES)):
+                         "share/icons/hicolor/scalable/apps/vedodud.svg", *map(theme_icon, ICON_SIZES)):
                 self.assertIn("./usr/" + path, contents)
             # Debian's checker, down to its pedantic and informational tags (hardening among them).
             self.assertEqual(run("lintian", "-I", "--pedantic", deb).stdout, "")
