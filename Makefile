@@ -1,5 +1,5 @@
 # The two commands: `make run` and `make test`. Everything else is a building block.
-.PHONY: deps build run test windows package bench fuzz format clean
+.PHONY: deps build run test windows package reproducible bench fuzz format clean
 
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 600
@@ -26,6 +26,10 @@ package: build
 windows: deps
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows -j $(JOBS)
+
+# Builds the three release artefacts twice from clean clones and compares them.
+reproducible: deps
+	@scripts/reproducible
 
 bench: deps
 	@bench/run-bench

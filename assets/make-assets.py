@@ -3,6 +3,9 @@
 
   vedodud.ico  the application icon: one 32 x 32 image, 24 bits per pixel with a
                1-bit AND mask, in an icon file with a single entry (3266 bytes).
+  icons/       the same mark for the desktop's icon theme and the Linux program:
+               vedodud-N.png (8-bit RGBA, N x N for N in THEME_SIZES) and vedodud.svg,
+               the shapes themselves.
   logo.gif     the logo of Picture1: GIF89a, 300 x 100, one frame, not interlaced,
                a global table of 256 colours, background index 0, index 255 marked
                transparent by a graphic-control extension and never used.
@@ -17,6 +20,7 @@ and the same bytes on every run. Run it from anywhere:
 import math
 import os
 import struct
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -97,12 +101,39 @@ class Canvas:
 
 # ---------------------------------------------------------------------------
 # The brand mark: a dark red disc with a white tick, an arrow badge at its lower left.
+# Its shapes are laid out once (mark_shapes); the rasteriser (draw_mark) and the vector
+# writer (mark_svg) both draw from that one description.
+
+
+def mark_shapes(cx, cy, radius, min_border=1.0):
+    """Geometry of the mark with its disc centred at (cx, cy); all sizes follow radius.
+    min_border keeps the badge's edge at least one pixel wide in small rasters."""
+    s = radius / 16.0  # the mark is designed on the icon's 32 x 32 grid
+    bx0, by0, side = cx - 15.0 * s, cy + 4.0 * s, 11.0 * s
+    bcx, bcy = bx0 + side / 2, by0 + side / 2
+    tip = (bcx + 2.9 * s, bcy - 2.9 * s)
+    tail = (bcx - 2.6 * s, bcy + 2.6 * s)
+    head = 3.2 * s
+    return {
+        "s": s,
+        "disc": (cx, cy, radius),
+        # Light from the top left: blended along the diagonal over light_span; a darker rim
+        # rim_cells grid units wide just inside the edge.
+        "light_span": 2.6 * radius,
+        "rim_cells": 1.6,
+        "tick": [(cx - 6.0 * s, cy + 0.2 * s), (cx - 1.6 * s, cy + 4.6 * s), (cx + 7.0 * s, cy - 4.4 * s)],
+        "tick_half": 1.75 * s,
+        "badge": (bx0, by0, side, 2.2 * s, max(min_border, 0.6 * s)),
+        "arrow": [(tail, tip), (tip, (tip[0] - head, tip[1])), (tip, (tip[0], tip[1] + head))],
+        "arrow_half": 0.9 * s,
+    }
 
 
 def draw_mark(canvas, cx, cy, radius, soft=False):
-    """Draws the mark with its disc centred at (cx, cy); all sizes follow radius.
-    soft adds what needs partial transparency: a shadow and a sheen (not in the icon)."""
-    s = radius / 16.0  # the mark is designed on the icon's 32 x 32 grid
+    """Paints the mark. soft adds what needs partial transparency: a shadow and a sheen
+    (the logo has them, the icon does not)."""
+    shapes = mark_shapes(cx, cy, radius)
+    s = shapes["s"]
 
     if soft:
         def shadow(x, y):
@@ -112,12 +143,13 @@ def draw_mark(canvas, cx, cy, radius, soft=False):
 
         canvas.paint((cx - radius - 4 * s, cy - radius - 4 * s, cx + radius + 5 * s, cy + radius + 6 * s), shadow)
 
+    light_span, rim_cells = shapes["light_span"], shapes["rim_cells"]
+
     def disc(x, y):
         d = math.hypot(x - cx, y - cy) - radius
-        # Light from the top left: blend along the diagonal, a rim just inside the edge.
-        t = max(0.0, min(1.0, 0.5 + ((x - cx) + (y - cy)) / (2.6 * radius)))
+        t = max(0.0, min(1.0, 0.5 + ((x - cx) + (y - cy)) / light_span))
         colour = lerp(RED_TOP, RED_BOTTOM, t)
-        rim = max(0.0, min(1.0, d / s + 1.6))
+        rim = max(0.0, min(1.0, d / s + rim_cells))
         return lerp(colour, RED_RIM, rim), coverage(d)
 
     canvas.paint((cx - radius - 1, cy - radius - 1, cx + radius + 1, cy + radius + 1), disc)
@@ -134,8 +166,7 @@ def draw_mark(canvas, cx, cy, radius, soft=False):
         canvas.paint((ex - ea - 1, ey - eb - 1, ex + ea + 1, ey + eb + 1), sheen)
 
     # The tick, a round-capped stroke of two legs.
-    tick = [(cx - 6.0 * s, cy + 0.2 * s), (cx - 1.6 * s, cy + 4.6 * s), (cx + 7.0 * s, cy - 4.4 * s)]
-    half = 1.75 * s
+    tick, half = shapes["tick"], shapes["tick_half"]
 
     def tick_shade(x, y):
         d = min(dist_segment(x, y, *tick[0], *tick[1]), dist_segment(x, y, *tick[1], *tick[2])) - half
@@ -144,9 +175,8 @@ def draw_mark(canvas, cx, cy, radius, soft=False):
     canvas.paint((cx - 9 * s, cy - 8 * s, cx + 10 * s, cy + 8 * s), tick_shade)
 
     # The badge: a white rounded square with a grey edge and a blue arrow pointing up-right.
-    bx0, by0, side = cx - 15.0 * s, cy + 4.0 * s, 11.0 * s
-    bcx, bcy, corner = bx0 + side / 2, by0 + side / 2, 2.2 * s
-    border = max(1.0, 0.6 * s)
+    bx0, by0, side, corner, border = shapes["badge"]
+    bcx, bcy = bx0 + side / 2, by0 + side / 2
 
     def rounded_square(x, y):
         qx = abs(x - bcx) - (side / 2 - corner)
@@ -161,21 +191,57 @@ def draw_mark(canvas, cx, cy, radius, soft=False):
 
     canvas.paint((bx0 - 1, by0 - 1, bx0 + side + 1, by0 + side + 1), badge_shade)
 
-    tip = (bcx + 2.9 * s, bcy - 2.9 * s)
-    tail = (bcx - 2.6 * s, bcy + 2.6 * s)
-    head = 3.2 * s
-    arrow = [
-        (tail, tip),
-        (tip, (tip[0] - head, tip[1])),
-        (tip, (tip[0], tip[1] + head)),
-    ]
-    arrow_half = 0.9 * s
+    arrow, arrow_half = shapes["arrow"], shapes["arrow_half"]
 
     def arrow_shade(x, y):
         d = min(dist_segment(x, y, *a, *b) for a, b in arrow) - arrow_half
         return ARROW, coverage(d)
 
     canvas.paint((bx0, by0, bx0 + side, by0 + side), arrow_shade)
+
+
+def mark_svg(size):
+    """The mark as an SVG document of size x size units, drawn from mark_shapes."""
+    shapes = mark_shapes(size / 2.0, size / 2.0, size * ICON_RADIUS / ICON_SIZE, min_border=0.0)
+    cx, cy, radius = shapes["disc"]
+    n = lambda v: ("%.3f" % v).rstrip("0").rstrip(".")  # noqa: E731
+    hexc = lambda c: "#%02x%02x%02x" % tuple(int(round(v)) for v in c)  # noqa: E731
+    reach = shapes["light_span"] / 4.0  # t runs from 0 to 1 where (dx + dy) spans light_span
+    rim_start = (radius - shapes["rim_cells"] * shapes["s"]) / radius
+    bx0, by0, side, corner, border = shapes["badge"]
+    tick = " ".join("%s,%s" % (n(x), n(y)) for x, y in shapes["tick"])
+    arrow = "".join(
+        "M%s,%sL%s,%s" % (n(a[0]), n(a[1]), n(b[0]), n(b[1])) for a, b in shapes["arrow"])
+    lines = [
+        '<?xml version="1.0" encoding="UTF-8"?>',
+        '<svg xmlns="http://www.w3.org/2000/svg" width="%d" height="%d" viewBox="0 0 %d %d">' % ((size,) * 4),
+        "  <defs>",
+        '    <linearGradient id="light" gradientUnits="userSpaceOnUse" x1="%s" y1="%s" x2="%s" y2="%s">'
+        % (n(cx - reach), n(cy - reach), n(cx + reach), n(cy + reach)),
+        '      <stop offset="0" stop-color="%s"/>' % hexc(RED_TOP),
+        '      <stop offset="1" stop-color="%s"/>' % hexc(RED_BOTTOM),
+        "    </linearGradient>",
+        '    <radialGradient id="rim" gradientUnits="userSpaceOnUse" cx="%s" cy="%s" r="%s">'
+        % (n(cx), n(cy), n(radius)),
+        '      <stop offset="%s" stop-color="%s" stop-opacity="0"/>' % (n(rim_start), hexc(RED_RIM)),
+        '      <stop offset="1" stop-color="%s"/>' % hexc(RED_RIM),
+        "    </radialGradient>",
+        "  </defs>",
+        '  <circle cx="%s" cy="%s" r="%s" fill="url(#light)"/>' % (n(cx), n(cy), n(radius)),
+        '  <circle cx="%s" cy="%s" r="%s" fill="url(#rim)"/>' % (n(cx), n(cy), n(radius)),
+        '  <polyline points="%s" fill="none" stroke="%s" stroke-width="%s" stroke-linecap="round"'
+        ' stroke-linejoin="round"/>' % (tick, hexc(WHITE), n(2 * shapes["tick_half"])),
+        '  <rect x="%s" y="%s" width="%s" height="%s" rx="%s" fill="%s"/>'
+        % (n(bx0), n(by0), n(side), n(side), n(corner), hexc(BADGE_EDGE)),
+        '  <rect x="%s" y="%s" width="%s" height="%s" rx="%s" fill="%s"/>'
+        % (n(bx0 + border), n(by0 + border), n(side - 2 * border), n(side - 2 * border),
+           n(corner - border), hexc(WHITE)),
+        '  <path d="%s" fill="none" stroke="%s" stroke-width="%s" stroke-linecap="round"/>'
+        % (arrow, hexc(ARROW), n(2 * shapes["arrow_half"])),
+        "</svg>",
+        "",
+    ]
+    return "\n".join(lines)
 
 
 # ---------------------------------------------------------------------------
@@ -277,13 +343,37 @@ def draw_word(canvas, word, left, baseline, xh, cap, w, colour, tracking):
 # The icon file.
 
 ICON_SIZE = 32
+ICON_RADIUS = 15.45  # the disc's radius in the 32 x 32 icon
 ICON_PADDING = 4  # see write_icon
+# The sizes the desktop's icon theme and the Linux program's icon carry.
+THEME_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
 
 
-def make_icon():
-    canvas = Canvas(ICON_SIZE, ICON_SIZE)
-    draw_mark(canvas, 16.0, 16.0, 15.45)
+def make_icon(size=ICON_SIZE):
+    canvas = Canvas(size, size)
+    draw_mark(canvas, size / 2.0, size / 2.0, ICON_RADIUS * size / ICON_SIZE)
     return canvas
+
+
+def write_png(canvas, path):
+    """8-bit RGBA, not interlaced, straight alpha: the mark's own edges, no ground."""
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+
+    raw = bytearray()
+    for y in range(canvas.height):
+        raw.append(0)  # filter: none
+        for x in range(canvas.width):
+            i = y * canvas.width + x
+            a = canvas.alpha[i]
+            rgb = canvas.rgb[i] if a > 0.0 else (0.0, 0.0, 0.0)
+            raw += bytes(int(round(c)) for c in rgb) + bytes((int(round(a * 255)),))
+    header = struct.pack(">IIBBBBB", canvas.width, canvas.height, 8, 6, 0, 0, 0)
+    data = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(bytes(raw), 9))
+    data += chunk(b"IEND", b"")
+    with open(path, "wb") as f:
+        f.write(data)
 
 
 def write_icon(canvas, path):
@@ -484,6 +574,12 @@ def write_gif(palette, indices, path):
 
 def main():
     write_icon(make_icon(), os.path.join(HERE, "vedodud.ico"))
+    icons = os.path.join(HERE, "icons")
+    os.makedirs(icons, exist_ok=True)
+    for size in THEME_SIZES:
+        write_png(make_icon(size), os.path.join(icons, "vedodud-%d.png" % size))
+    with open(os.path.join(icons, "vedodud.svg"), "w", newline="\n") as f:
+        f.write(mark_svg(ICON_SIZE))
     palette, indices = quantise(make_logo())
     write_gif(palette, indices, os.path.join(HERE, "logo.gif"))
 

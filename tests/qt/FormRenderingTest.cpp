@@ -29,6 +29,22 @@ TEST_F(BackendTest, FormIsAFixedToolWindowAtFifteenTwipsAPixel) {
     EXPECT_FALSE(Control<QPushButton>("Command3")->isDefault());  // Return in the URL box presses nothing
 }
 
+// The mark drawn at each size a tray or a window list may ask for, none of them scaled.
+TEST_F(BackendTest, WindowIconCarriesTheMarkAtEverySize) {
+    Create();
+    const QIcon icon = Form().windowIcon();
+    EXPECT_EQ(icon.availableSizes().size(), 8);
+    for (int side : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        SCOPED_TRACE(side);
+        EXPECT_TRUE(icon.availableSizes().contains(QSize(side, side)));
+        const QImage image = icon.pixmap(QSize(side, side)).toImage();
+        EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0);  // outside the disc
+        const QColor disc = image.pixelColor(side / 2, side / 5);
+        EXPECT_EQ(disc.alpha(), 255);
+        EXPECT_GT(disc.red(), 2 * disc.green());
+    }
+}
+
 TEST_F(BackendTest, CaptionsAreReadWholeInTheDefaultFontFamily) {
     Create();
     for (const char* name : {"Check1", "Label1"}) {

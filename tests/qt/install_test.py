@@ -2,6 +2,7 @@
 """What `cmake --install`, the .deb and the Windows zip hold, checked with the desktop's validators and lintian."""
 
 import configparser
+import gzip
 import os
 import struct
 import subprocess
@@ -13,6 +14,11 @@ import zipfile
 
 BUILD_DIR = os.environ.get("VEDODUD_BUILD_DIR", "")
 METAINFO = "share/metainfo/com.quillet.dezoravovozeri.metainfo.xml"
+ICON_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+
+
+def theme_icon(size):
+    return f"share/icons/hicolor/{size}x{size}/apps/vedodud.png"
 
 
 def run(*argv, cwd=None):
@@ -52,15 +58,16 @@ class InstallTree(unittest.TestCase):
         self.assertEqual(section["Exec"], "vedodud")
         self.assertEqual(section["Categories"], "Network;Monitor;")
 
-    def test_theme_icon_is_a_32_pixel_png(self):
-        with open(self.path("share/icons/hicolor/32x32/apps/vedodud.png"), "rb") as icon:
-            header = icon.read(24)
-        self.assertEqual(header[:8], b"\x89PNG\r\n\x1a\n")
-        self.assertEqual(struct.unpack(">II", header[16:24]), (32, 32))
+    def test_theme_icons_are_pngs_of_the_size_their_folder_names(self):
+        for size in ICON_SIZES:
+            with open(self.path(theme_icon(size)), "rb") as icon:
+                header = icon.read(24)
+            self.assertEqual((header[:8], struct.unpack(">II", header[16:24])), (b"\x89PNG\r\n\x1a\n", (size, size)))
 
     def test_appstream_metadata_is_valid_and_carries_the_identity(self):
-        result = run("appstreamcli", "validate", "--no-net", self.path(METAINFO))
+        result = run("appstreamcli", "validate", "--pedantic", "--no-net", self.path(METAINFO))
         self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        self.assertNotRegex(result.stdout, r"(?m)^\s*[EWIP]: ")  # not even a pedantic hint
         root = ElementTree.parse(self.path(METAINFO)).getroot()
         self.assertEqual(root.findtext("name"), "Dezorav Ovozeri")
         self.assertEqual(root.find("releases/release").get("version"), "1.00")
@@ -95,10 +102,28 @@ class DebianPackage(unittest.TestCase):
             # URLs are read with Qt Core: no TLS, SSH or LDAP stack comes along to parse them.
             self.assertNotIn("libcurl", fields)
             contents = run("dpkg-deb", "-c", deb).stdout
-            for path in ("./usr/bin/vedodud", "./usr/share/applications/vedodud.desktop",
-                         "./usr/share/icons/hicolor/32x32/apps/vedodud.png", "./usr/" + METAINFO):
-                self.assertIn(path, contents)
-            self.assertEqual(run("lintian", deb).stdout, "")  # Debian's checker: not even a warning
+            for path in ("bin/vedodud", "share/applications/vedodud.desktop", METAINFO,
+                         "share/icons/hicolor/scalable/apps/vedodud.svg", *map(theme_icon, ICON_SIZES)):
+                self.assertIn("./usr/" + path, contents)
+            # Debian's checker, down to its pedantic and informational tags (hardening among them).
+            self.assertEqual(run("lintian", "-I", "--pedantic", deb).stdout, "")
+            self.check_software_centre_catalogue(deb, out)
+
+    def check_software_centre_catalogue(self, deb, out):
+        """What GNOME Software and KDE Discover would be given for the installed package."""
+        tree, catalogue = os.path.join(out, "tree"), os.path.join(out, "catalogue")
+        self.assertEqual(run("dpkg-deb", "-x", deb, tree).returncode, 0)
+        result = run("appstreamcli", "compose", "--no-net", "--no-color", "--origin=vedodud",
+                     "--result-root=" + catalogue, tree)
+        report = result.stdout + result.stderr
+        self.assertEqual(result.returncode, 0, report)
+        self.assertNotRegex(report, r"(?m)^\s*[EW]: ")  # neither error nor warning
+        with gzip.open(os.path.join(catalogue, "usr/share/swcatalog/xml/vedodud.xml.gz")) as xml:
+            component = ElementTree.parse(xml).getroot().find("component")
+        self.assertEqual(component.findtext("id"), "com.quillet.dezoravovozeri")
+        icons = {(icon.get("type"), icon.get("width")) for icon in component.findall("icon")}
+        self.assertIn(("cached", "64"), icons)
+        self.assertIn(("cached", "128"), icons)
 
 
 class WindowsZip(unittest.TestCase):

@@ -102,6 +102,15 @@ class Executable(unittest.TestCase):
         self.assertTrue(dlls)
         self.assertLessEqual(dlls, SYSTEM_DLLS, "runtime DLLs must be linked in statically")
 
+    def test_hardened_and_without_a_link_time(self):
+        with open(EXE, "rb") as f:
+            image = f.read()
+        pe = struct.unpack_from("<I", image, 0x3C)[0]
+        self.assertEqual(struct.unpack_from("<I", image, pe + 8)[0], 0, "TimeDateStamp")  # reproducible
+        dll_characteristics = struct.unpack_from("<H", image, pe + 24 + 70)[0]
+        self.assertEqual(dll_characteristics & 0x140, 0x140, "DYNAMIC_BASE (ASLR) and NX_COMPAT (DEP)")
+        self.assertIn(b"stack smashing detected", image)  # the stack protector's runtime is inside
+
 
 if __name__ == "__main__":
     parser = argparse.ArgumentParser()

@@ -1,7 +1,6 @@
 // The application icon is a 24-bit image with a 1-bit mask, and Qt's ICO reader drops the mask:
 // every pixel comes back opaque, the transparent ones black. The icon is drawn so that no visible
-// pixel is pure black, so those can be keyed out again. Header-only: the icon-theme build tool
-// needs it too.
+// pixel is pure black, so those can be keyed out again.
 #pragma once
 
 #include <QImage>

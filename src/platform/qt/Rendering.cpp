@@ -1,5 +1,6 @@
 #include "platform/qt/Rendering.h"
 
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 
@@ -52,7 +53,19 @@ QString ResourcePath(ImageId image) {
 
 QIcon LoadIcon(ImageId image) {
     if (image == ImageId::None) return {};
-    return QIcon(QPixmap::fromImage(WithMaskedPixelsTransparent(LoadPicture(image).toImage())));
+    const QPixmap layoutIcon = QPixmap::fromImage(WithMaskedPixelsTransparent(LoadPicture(image).toImage()));
+    QIcon icon(layoutIcon);
+    if (image != ImageId::AppIcon) return icon;
+    // The same mark drawn at the other sizes trays and task switchers ask for, so that none of
+    // them shows the 32-pixel image scaled.
+    const QDir sizes(QStringLiteral(":/vedodud/icons"), QStringLiteral("*.png"), QDir::Name, QDir::Files);
+    for (const QString& name : sizes.entryList()) {
+        QPixmap pixmap;
+        if (!pixmap.load(sizes.filePath(name)))
+            throw RuntimeError("Invalid picture: cannot read " + sizes.filePath(name).toStdString());
+        if (pixmap.size() != layoutIcon.size()) icon.addPixmap(pixmap);
+    }
+    return icon;
 }
 
 QString PictureName(ImageId image) {
