@@ -9,7 +9,7 @@
 
 #include "platform/FormsToolkit.h"
 #include "platform/qt/FallbackWindows.h"
-#include "platform/qt/TrayHost.h"
+#include "platform/qt/tray/TrayHost.h"
 #include "platform/qt/WindowTable.h"
 
 namespace vedodud::qt {

@@ -13,8 +13,8 @@
 
 #include "platform/CodePage.h"
 #include "platform/Shell.h"
-#include "platform/qt/TrayHost.h"
-#include "platform/qt/TrayItem.h"
+#include "platform/qt/tray/TrayHost.h"
+#include "platform/qt/tray/TrayItem.h"
 #include "platform/qt/WindowTable.h"
 
 namespace vedodud::qt {

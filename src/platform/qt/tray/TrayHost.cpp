@@ -1,12 +1,12 @@
-#include "platform/qt/TrayHost.h"
+#include "platform/qt/tray/TrayHost.h"
 
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QGuiApplication>
 
-#include "platform/qt/BusCalls.h"
-#include "platform/qt/StatusNotifierItem.h"
-#include "platform/qt/XEmbedTrayItem.h"
+#include "platform/qt/tray/BusCalls.h"
+#include "platform/qt/tray/StatusNotifierItem.h"
+#include "platform/qt/tray/XEmbedTrayItem.h"
 
 namespace vedodud::qt {
 

@@ -8,7 +8,7 @@
 #include <QWidget>
 #include <cstdint>
 
-#include "platform/qt/TrayItem.h"
+#include "platform/qt/tray/TrayItem.h"
 
 namespace vedodud::qt {
 

@@ -7,9 +7,9 @@
 #include <QString>
 #include <memory>
 
-#include "platform/qt/BusObject.h"
-#include "platform/qt/DBusMenuExporter.h"
-#include "platform/qt/TrayItem.h"
+#include "platform/qt/tray/BusObject.h"
+#include "platform/qt/tray/DBusMenuExporter.h"
+#include "platform/qt/tray/TrayItem.h"
 
 namespace vedodud::qt {
 

@@ -1,4 +1,4 @@
-#include "platform/qt/BusObject.h"
+#include "platform/qt/tray/BusObject.h"
 
 #include <QDBusVariant>
 

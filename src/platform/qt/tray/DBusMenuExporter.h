@@ -6,8 +6,8 @@
 #include <QPointer>
 #include <functional>
 
-#include "platform/qt/BusObject.h"
-#include "platform/qt/DBusTypes.h"
+#include "platform/qt/tray/BusObject.h"
+#include "platform/qt/tray/DBusTypes.h"
 
 namespace vedodud::qt {
 

@@ -1,4 +1,4 @@
-#include "platform/qt/StatusNotifierItem.h"
+#include "platform/qt/tray/StatusNotifierItem.h"
 
 #include <QCoreApplication>
 #include <QDBusObjectPath>
@@ -6,8 +6,8 @@
 #include <QTimer>
 #include <QtEndian>
 
-#include "platform/qt/BusCalls.h"
-#include "platform/qt/DBusTypes.h"
+#include "platform/qt/tray/BusCalls.h"
+#include "platform/qt/tray/DBusTypes.h"
 
 namespace vedodud::qt {
 

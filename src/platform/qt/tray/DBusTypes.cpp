@@ -1,4 +1,4 @@
-#include "platform/qt/DBusTypes.h"
+#include "platform/qt/tray/DBusTypes.h"
 
 #include <QDBusMetaType>
 

@@ -12,7 +12,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/qt/TrayItem.h"
+#include "platform/qt/tray/TrayItem.h"
 
 class QDBusServiceWatcher;
 
