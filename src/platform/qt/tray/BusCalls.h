@@ -12,6 +12,7 @@
 namespace vedodud::qt {
 
 inline const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
+inline const QString kWatcherPath = QStringLiteral("/StatusNotifierWatcher");
 
 // A method of the bus daemon itself: it always answers, but the program still does not wait for it.
 inline QDBusMessage DaemonCall(const QString& method, const QList<QVariant>& arguments) {
@@ -24,8 +25,7 @@ inline QDBusMessage DaemonCall(const QString& method, const QList<QVariant>& arg
 
 // A method of the watcher, or of its org.freedesktop.DBus.Properties when `interface` says so.
 inline QDBusMessage WatcherCall(const QString& method, const QString& interface = kWatcherService) {
-    return QDBusMessage::createMethodCall(kWatcherService, QStringLiteral("/StatusNotifierWatcher"),
-                                          interface, method);
+    return QDBusMessage::createMethodCall(kWatcherService, kWatcherPath, interface, method);
 }
 
 // Runs `done` with the reply when `call` finishes, unless its owner (`alive`) has gone by then.

@@ -7,36 +7,56 @@ namespace vedodud::qt {
 
 namespace {
 
-const QString kInterface = QStringLiteral("com.canonical.dbusmenu");
-const QString kIntrospection = QString::fromLatin1(R"xml(<interface name="com.canonical.dbusmenu">
-<property name="Version" type="u" access="read"/><property name="TextDirection" type="s" access="read"/>
-<property name="Status" type="s" access="read"/><property name="IconThemePath" type="as" access="read"/>
-<method name="GetLayout"><arg type="i" direction="in"/><arg type="i" direction="in"/><arg type="as" direction="in"/>
-<arg type="u" direction="out"/><arg type="(ia{sv}av)" direction="out"/></method>
-<method name="GetGroupProperties"><arg type="ai" direction="in"/><arg type="as" direction="in"/>
-<arg type="a(ia{sv})" direction="out"/></method>
-<method name="GetProperty"><arg type="i" direction="in"/><arg type="s" direction="in"/><arg type="v" direction="out"/></method>
-<method name="Event"><arg type="i" direction="in"/><arg type="s" direction="in"/><arg type="v" direction="in"/>
-<arg type="u" direction="in"/></method>
-<method name="EventGroup"><arg type="a(isvu)" direction="in"/><arg type="ai" direction="out"/></method>
-<method name="AboutToShow"><arg type="i" direction="in"/><arg type="b" direction="out"/></method>
-<method name="AboutToShowGroup"><arg type="ai" direction="in"/><arg type="ai" direction="out"/>
-<arg type="ai" direction="out"/></method>
-<signal name="ItemsPropertiesUpdated"><arg type="a(ia{sv})"/><arg type="a(ias)"/></signal>
-<signal name="LayoutUpdated"><arg type="u"/><arg type="i"/></signal>
-<signal name="ItemActivationRequested"><arg type="i"/><arg type="u"/></signal>
-</interface>)xml");
 constexpr int kRoot = 0;
+// A caller's unknown ids are named back to it, but no more of them than this.
+constexpr qsizetype kMaxIdErrors = 16;
 
 QList<int> Ids(const QVariant& argument) {
     return qdbus_cast<QList<int>>(argument);
 }
 
+BusReply NoSuchEntry(int id) {
+    return BusReply::Error(bus_error::kInvalidArgs, QStringLiteral("No menu entry %1").arg(id));
+}
+
 }  // namespace
 
 DBusMenuExporter::DBusMenuExporter(QDBusConnection bus, QString path)
-    : BusObject(std::move(bus), std::move(path), kInterface, kIntrospection) {
+    : BusObject(std::move(bus), std::move(path), Interface(this)) {
     RegisterDBusTypes();
+}
+
+BusInterface DBusMenuExporter::Interface(DBusMenuExporter* self) {
+    // Made before the object is: the handlers only keep it for later.
+    auto constant = [](QVariant value) { return [value] { return value; }; };
+    return {QStringLiteral("com.canonical.dbusmenu"),
+            {{QStringLiteral("GetLayout"), QStringLiteral("iias"), QStringLiteral("u(ia{sv}av)"),
+              [self](const QList<QVariant>& a) { return self->GetLayout(a.at(0).toInt(), a.at(1).toInt()); }},
+             {QStringLiteral("GetGroupProperties"), QStringLiteral("aias"), QStringLiteral("a(ia{sv})"),
+              [self](const QList<QVariant>& a) {
+                  return self->GetGroupProperties(Ids(a.at(0)), a.at(1).toStringList());
+              }},
+             {QStringLiteral("GetProperty"), QStringLiteral("is"), QStringLiteral("v"),
+              [self](const QList<QVariant>& a) {
+                  return self->GetProperty(a.at(0).toInt(), a.at(1).toString());
+              }},
+             {QStringLiteral("Event"),
+              QStringLiteral("isvu"),
+              {},
+              [self](const QList<QVariant>& a) { return self->Event(a.at(0).toInt(), a.at(1).toString()); }},
+             {QStringLiteral("EventGroup"), QStringLiteral("a(isvu)"), QStringLiteral("ai"),
+              [self](const QList<QVariant>& a) { return self->EventGroup(a.at(0).value<QDBusArgument>()); }},
+             {QStringLiteral("AboutToShow"), QStringLiteral("i"), QStringLiteral("b"),
+              [self](const QList<QVariant>& a) { return self->AboutToShow(a.at(0).toInt()); }},
+             {QStringLiteral("AboutToShowGroup"), QStringLiteral("ai"), QStringLiteral("aiai"),
+              [self](const QList<QVariant>& a) { return self->AboutToShowGroup(Ids(a.at(0))); }}},
+            {{QStringLiteral("Version"), QStringLiteral("u"), constant(3u)},
+             {QStringLiteral("TextDirection"), QStringLiteral("s"), constant(QStringLiteral("ltr"))},
+             {QStringLiteral("Status"), QStringLiteral("s"), constant(QStringLiteral("normal"))},
+             {QStringLiteral("IconThemePath"), QStringLiteral("as"), constant(QStringList())}},
+            {{QStringLiteral("ItemsPropertiesUpdated"), QStringLiteral("a(ia{sv})a(ias)")},
+             {QStringLiteral("LayoutUpdated"), QStringLiteral("ui")},
+             {QStringLiteral("ItemActivationRequested"), QStringLiteral("iu")}}};
 }
 
 void DBusMenuExporter::SetMenu(QMenu* menu, std::function<void()> aboutToShow) {
@@ -70,6 +90,10 @@ QAction* DBusMenuExporter::Entry(int id) const {
     return id <= actions.size() ? actions.at(id - 1) : nullptr;
 }
 
+bool DBusMenuExporter::Exists(int id) const {
+    return id == kRoot || Entry(id);
+}
+
 QVariantMap DBusMenuExporter::EntryProperties(int id) const {
     if (id == kRoot) return {{QStringLiteral("children-display"), QStringLiteral("submenu")}};
     QAction* action = Entry(id);
@@ -88,61 +112,90 @@ DBusMenuLayout DBusMenuExporter::Layout() const {
     return root;
 }
 
-QVariantMap DBusMenuExporter::Properties() const {
-    return {{QStringLiteral("Version"), 3u},
-            {QStringLiteral("TextDirection"), QStringLiteral("ltr")},
-            {QStringLiteral("Status"), QStringLiteral("normal")},
-            {QStringLiteral("IconThemePath"), QStringList()}};
+QList<int> DBusMenuExporter::ExistingIds(const QList<int>& asked) const {
+    const int count = menu_ ? static_cast<int>(menu_->actions().size()) : 0;
+    QList<int> ids;
+    if (asked.isEmpty()) {
+        for (int id = kRoot; id <= count; ++id) ids << id;
+        return ids;
+    }
+    QList<bool> seen(count + 1, false);
+    for (const int id : asked) {
+        if (id < kRoot || id > count || seen.at(id)) continue;
+        seen[id] = true;
+        ids << id;
+    }
+    return ids;
 }
 
-bool DBusMenuExporter::Call(const QDBusMessage& message, QList<QVariant>& reply) {
-    const QString method = message.member();
-    const QList<QVariant> arguments = message.arguments();
-    if (method == QStringLiteral("GetLayout") && arguments.size() == 3) {
-        const int parent = arguments.at(0).toInt();
-        DBusMenuLayout layout =
-            parent == kRoot ? Layout() : DBusMenuLayout{parent, EntryProperties(parent), {}};
-        if (arguments.at(1).toInt() == 0) layout.children.clear();
-        reply << revision_ << QVariant::fromValue(layout);
-    } else if (method == QStringLiteral("GetGroupProperties") && arguments.size() == 2) {
-        QList<int> ids = Ids(arguments.at(0));
-        if (ids.isEmpty())
-            for (int id = 0; id <= (menu_ ? menu_->actions().size() : 0); ++id) ids << id;
-        DBusMenuItems items;
-        for (int id : ids) items << DBusMenuItem{id, EntryProperties(id)};
-        reply << QVariant::fromValue(items);
-    } else if (method == QStringLiteral("GetProperty") && arguments.size() == 2) {
-        const QVariantMap properties = EntryProperties(arguments.at(0).toInt());
-        reply << QVariant::fromValue(QDBusVariant(properties.value(arguments.at(1).toString())));
-    } else if (method == QStringLiteral("Event") && arguments.size() == 4) {
-        if (arguments.at(1).toString() == QStringLiteral("clicked")) Clicked(arguments.at(0).toInt());
-    } else if (method == QStringLiteral("EventGroup") && arguments.size() == 1) {
-        const QDBusArgument events = arguments.at(0).value<QDBusArgument>();
-        QList<int> unknown;
-        events.beginArray();
-        while (!events.atEnd()) {
-            int id = 0;
-            QString kind;
-            QDBusVariant data;
-            uint timestamp = 0;
-            events.beginStructure();
-            events >> id >> kind >> data >> timestamp;
-            events.endStructure();
-            if (id != kRoot && !Entry(id)) unknown << id;
-            if (kind == QStringLiteral("clicked")) Clicked(id);
-        }
-        events.endArray();
-        reply << QVariant::fromValue(unknown);
-    } else if (method == QStringLiteral("AboutToShow") && arguments.size() == 1) {
-        reply << (arguments.at(0).toInt() == kRoot && PrepareToShow());
-    } else if (method == QStringLiteral("AboutToShowGroup") && arguments.size() == 1) {
-        const bool rootChanged = Ids(arguments.at(0)).contains(kRoot) && PrepareToShow();
-        reply << QVariant::fromValue(rootChanged ? QList<int>{kRoot} : QList<int>{})
-              << QVariant::fromValue(QList<int>{});
-    } else {
-        return false;
+BusReply DBusMenuExporter::GetLayout(int parent, int depth) const {
+    if (!Exists(parent)) return NoSuchEntry(parent);
+    DBusMenuLayout layout = parent == kRoot ? Layout() : DBusMenuLayout{parent, EntryProperties(parent), {}};
+    if (depth == 0) layout.children.clear();
+    return {{revision_, QVariant::fromValue(layout)}};
+}
+
+BusReply DBusMenuExporter::GetGroupProperties(const QList<int>& ids, const QStringList& names) const {
+    DBusMenuItems items;
+    for (const int id : ExistingIds(ids)) {
+        QVariantMap properties = EntryProperties(id);
+        if (!names.isEmpty())
+            properties.removeIf([&names](const auto& property) { return !names.contains(property.key()); });
+        items << DBusMenuItem{id, properties};
     }
-    return true;
+    return {{QVariant::fromValue(items)}};
+}
+
+BusReply DBusMenuExporter::GetProperty(int id, const QString& name) const {
+    if (!Exists(id)) return NoSuchEntry(id);
+    const QVariantMap properties = EntryProperties(id);
+    if (!properties.contains(name))
+        return BusReply::Error(bus_error::kUnknownProperty,
+                               QStringLiteral("Entry %1 has no %2").arg(id).arg(name));
+    return {{QVariant::fromValue(QDBusVariant(properties.value(name)))}};
+}
+
+BusReply DBusMenuExporter::Event(int id, const QString& kind) {
+    if (!Exists(id)) return NoSuchEntry(id);
+    if (kind == QStringLiteral("clicked")) Clicked(id);
+    return {};
+}
+
+BusReply DBusMenuExporter::EventGroup(const QDBusArgument& events) {
+    // Each entry is clicked at most once, however often a call names it.
+    QList<int> clicked, unknown;
+    events.beginArray();
+    while (!events.atEnd()) {
+        int id = 0;
+        QString kind;
+        QDBusVariant data;
+        uint timestamp = 0;
+        events.beginStructure();
+        events >> id >> kind >> data >> timestamp;
+        events.endStructure();
+        if (!Exists(id)) {
+            if (unknown.size() < kMaxIdErrors && !unknown.contains(id)) unknown << id;
+        } else if (kind == QStringLiteral("clicked") && !clicked.contains(id)) {
+            clicked << id;
+        }
+    }
+    events.endArray();
+    for (const int id : clicked) Clicked(id);
+    return {{QVariant::fromValue(unknown)}};
+}
+
+BusReply DBusMenuExporter::AboutToShow(int id) {
+    if (!Exists(id)) return NoSuchEntry(id);
+    return {{id == kRoot && PrepareToShow()}};
+}
+
+BusReply DBusMenuExporter::AboutToShowGroup(const QList<int>& ids) {
+    QList<int> unknown;
+    for (const int id : ids)
+        if (!Exists(id) && unknown.size() < kMaxIdErrors && !unknown.contains(id)) unknown << id;
+    const bool rootChanged = ids.contains(kRoot) && PrepareToShow();
+    return {
+        {QVariant::fromValue(rootChanged ? QList<int>{kRoot} : QList<int>{}), QVariant::fromValue(unknown)}};
 }
 
 bool DBusMenuExporter::PrepareToShow() {

@@ -1,5 +1,10 @@
-// An icon as a StatusNotifierItem on the session bus, with its menu exported for the host. It
-// registers with whatever watcher owns the name now; nothing here waits for an answer.
+// An icon as a StatusNotifierItem on the session bus, with its menu exported for the host.
+//
+// Each item has a bus connection of its own and registers by that connection's unique name. A
+// host then needs to watch no name of ours (GNOME's AppIndicator extension drops items it watches
+// by a well-known name when our answers come quickly), and closing the connection takes the item
+// off every watcher and host at once, with no call of ours to be lost. Nothing here waits for an
+// answer from the watcher.
 #pragma once
 
 #include <QIcon>
@@ -9,14 +14,21 @@
 
 #include "platform/qt/tray/BusObject.h"
 #include "platform/qt/tray/DBusMenuExporter.h"
+#include "platform/qt/tray/DBusTypes.h"
 #include "platform/qt/tray/TrayItem.h"
 
 namespace vedodud::qt {
 
-class StatusNotifierItem final : public BusObject, public TrayItem {
+class StatusNotifierItem final : public QObject, public TrayItem {
 public:
-    explicit StatusNotifierItem(QDBusConnection bus);
+    StatusNotifierItem();
     ~StatusNotifierItem() override;
+
+    // Whether its connection to the session bus could be made; without one it shows nothing.
+    bool Connected() const { return bus_.isConnected(); }
+    // The unique name it is registered by, and the object a host calls.
+    QString ServiceName() const { return bus_.baseService(); }
+    const BusObject& Object() const { return *object_; }
 
     void SetIcon(const QIcon& icon) override;
     void SetToolTip(const QString& tip) override;
@@ -24,22 +36,18 @@ public:
     void SetMenu(QMenu* menu, std::function<void()> aboutToShow) override;
     void Retire() override;
 
-    // The name it is known by on the bus, and what a host reads of it.
-    const QString& ServiceName() const { return serviceName_; }
-    QVariantMap Properties() const override;
-
-protected:
-    bool Call(const QDBusMessage& message, QList<QVariant>& reply) override;
-
 private:
-    StatusNotifierItem(QDBusConnection bus, int number);
-    void RegisterWithWatcher();
+    BusInterface Interface();
 
-    QString serviceName_;
+    QString connectionName_;
+    QDBusConnection bus_;
     std::unique_ptr<DBusMenuExporter> menu_;
-    QIcon icon_;
+    std::unique_ptr<BusObject> object_;
+    DBusIconPixmaps pixmaps_;
     QString tip_;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
+
+// Each size the icon has, up to 256 pixels, once: (iiay) as hosts read it.
+DBusIconPixmaps IconPixmaps(const QIcon& icon);
 
 }  // namespace vedodud::qt

@@ -30,6 +30,14 @@ DesktopTrayHost::DesktopTrayHost() : bus_(QDBusConnection::sessionBus()) {
         QObject::connect(
             watcherWatch_.get(), &QDBusServiceWatcher::serviceOwnerChanged, watcherWatch_.get(),
             [this](const QString&, const QString&, const QString& owner) { WatcherOwnerChanged(owner); });
+        // A host that comes or goes may leave the watcher itself: ask again at once, whatever the signal.
+        hostsChanged_.setSingleShot(true);
+        hostsChanged_.setInterval(0);
+        QObject::connect(&hostsChanged_, &QTimer::timeout, &hostsChanged_,
+                         [this] { AskWhetherAHostIsRegistered(); });
+        for (const char* signal : {"StatusNotifierHostRegistered", "StatusNotifierHostUnregistered"})
+            bus_.connect(kWatcherService, kWatcherPath, kWatcherService, QLatin1String(signal),
+                         &hostsChanged_, SLOT(start()));
         const QDBusMessage ask = DaemonCall(QStringLiteral("GetNameOwner"), {kWatcherService});
         OnReply(bus_.asyncCall(ask), alive_, [this](const QDBusMessage& reply) {
             if (watcherPresent_ != Answer::Pending) return;  // a change of owner came first
@@ -76,13 +84,18 @@ void DesktopTrayHost::WatcherOwnerChanged(const QString& owner) {
 }
 
 void DesktopTrayHost::AskWhetherAHostIsRegistered() {
-    if (hostQuestionOut_) return;
+    if (hostQuestionOut_) {
+        askAgain_ = true;  // the answer on its way may be older than what led to this question
+        return;
+    }
     hostQuestionOut_ = true;
+    askAgain_ = false;
     QDBusMessage get = WatcherCall(QStringLiteral("Get"), QStringLiteral("org.freedesktop.DBus.Properties"));
     get << kWatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
     const std::uint64_t generation = statusNotifierGeneration_;
     OnReply(bus_.asyncCall(get, kQuestionTimeoutMs), alive_, [this, generation](const QDBusMessage& reply) {
         hostQuestionOut_ = false;
+        if (askAgain_) hostsChanged_.start();
         if (generation != statusNotifierGeneration_) return;  // asked of a watcher that has gone
         Answer answer = hostRegistered_;
         if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
@@ -164,8 +177,10 @@ std::uint64_t DesktopTrayHost::Generation(TrayKind kind) {
 std::unique_ptr<TrayItem, RetireItem> DesktopTrayHost::CreateItem(TrayKind kind) {
     if (kind == TrayKind::XEmbed && xembedTray_ != 0)
         return std::unique_ptr<TrayItem, RetireItem>(new XEmbedTrayItem(xembedTray_));
-    if (kind == TrayKind::StatusNotifier && bus_.isConnected())
-        return std::unique_ptr<TrayItem, RetireItem>(new StatusNotifierItem(bus_));
+    if (kind == TrayKind::StatusNotifier && bus_.isConnected()) {
+        std::unique_ptr<TrayItem, RetireItem> item(new StatusNotifierItem());
+        if (static_cast<StatusNotifierItem&>(*item).Connected()) return item;
+    }
     return nullptr;
 }
 

@@ -89,12 +89,14 @@ private:
     Answer watcherPresent_ = Answer::Pending;
     Answer hostRegistered_ = Answer::Pending;
     bool hostQuestionOut_ = false;
+    bool askAgain_ = false;
     QElapsedTimer sinceWatcherSeen_;  // how long its answer has been awaited
     std::uint32_t xembedTray_ = 0;    // the window that owns the tray selection, or 0
     std::uint64_t xembedGeneration_ = 0;
     std::uint64_t statusNotifierGeneration_ = 0;
     std::unique_ptr<XEmbedTrayWatch> xembedWatch_;
-    QTimer poll_;  // only while a watcher has no host we know of
+    QTimer poll_;          // only while a watcher has no host we know of
+    QTimer hostsChanged_;  // started by the watcher's word that a host came or went
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
