@@ -51,12 +51,14 @@ class Scenario(ProgramScenario):
     wayland = False
     accessibility = False
     watcher = None
+    window_manager = True
 
     def setUp(self):
         self.assertTrue(os.access(PROGRAM, os.X_OK), f"no program at {PROGRAM!r}")
         shots = os.path.join(SHOTS, self._testMethodName.removeprefix("test_"))
         self.desktop = Desktop(os.path.join(shots, "logs"), shots, tray=self.tray, wayland=self.wayland,
-                               accessibility=self.accessibility, watcher=self.watcher)
+                               accessibility=self.accessibility, watcher=self.watcher,
+                               window_manager=self.window_manager)
         self.desktop.__enter__()
         self.addCleanup(self.desktop.stop)
         self.program = None
@@ -266,6 +268,24 @@ class StatusNotifierTray(Scenario):
         self.assertEqual(self.tooltip(self.status_notifier_item()), TIP)
         d.screenshot("panel-restarted-item-back")
         self.close_from_the_menu(self.open_host_menu, "menu-after-restart")
+
+
+class GnomeShell(Scenario):
+    """GNOME Shell with its AppIndicator extension, which drops an item it watches by a well-known
+    name when the item answers before the watch has started."""
+    tray = "gnome-shell"
+    window_manager = False
+
+    def test_gnome_keeps_the_icon(self):
+        d = self.desktop
+        for start in range(1, 6):
+            self.start_program()
+            item = self.status_notifier_item()
+            time.sleep(10)
+            self.assertEqual(d.bus.status_notifier_items(), [item], f"start {start}")
+            self.choose_in_exported_menu(item, MENU[2])
+            self.assertEqual(self.exit_status(), 0)
+            self.no_status_notifier_item()
 
 
 class WaylandSession(Scenario):
