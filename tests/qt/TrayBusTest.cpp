@@ -13,6 +13,7 @@
 #include <QTest>
 
 #include "platform/qt/tray/StatusNotifierItem.h"
+#include "platform/qt/tray/TrayHost.h"
 
 namespace vedodud::qt {
 
@@ -255,6 +256,38 @@ TEST_F(TrayBusTest, AFloodOfCallsIsAnsweredAndLeavesTheProgramAsItWas) {
     EXPECT_EQ(layout.children.size(), 3);
     EXPECT_EQ(OpenDescriptors(), descriptors);
     EXPECT_EQ(doStuffChosen, 0);
+}
+
+// A panel that goes away while its watcher stays, and comes back: the program hears of both.
+TEST(TrayHostOnTheBus, AHostThatLeavesOrComesIsHeardFromTheWatcher) {
+    const QString name = QStringLiteral("org.kde.StatusNotifierWatcher");
+    QDBusConnection bus =
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("watcher"));
+    bool hostThere = true;
+    auto accept = [](const QList<QVariant>&) { return BusReply{}; };
+    BusObject watcher(bus, QStringLiteral("/StatusNotifierWatcher"),
+                      {name,
+                       {{QStringLiteral("RegisterStatusNotifierItem"), QStringLiteral("s"), {}, accept}},
+                       {{QStringLiteral("IsStatusNotifierHostRegistered"), QStringLiteral("b"),
+                         [&hostThere] { return QVariant(hostThere); }}},
+                       {{QStringLiteral("StatusNotifierHostRegistered"), {}},
+                        {QStringLiteral("StatusNotifierHostUnregistered"), {}}}});
+    ASSERT_TRUE(bus.registerService(name));
+    DesktopTrayHost tray;
+    int changes = 0;
+    tray.OnChange([&changes] { ++changes; });
+    ASSERT_TRUE(QTest::qWaitFor([&tray] { return tray.Available(); }, 5000));
+    for (const bool there : {false, true}) {
+        hostThere = there;
+        const int before = changes;
+        watcher.EmitSignal(there ? QStringLiteral("StatusNotifierHostRegistered")
+                                 : QStringLiteral("StatusNotifierHostUnregistered"));
+        EXPECT_TRUE(QTest::qWaitFor([&tray, there] { return tray.Available() == there; }, 5000)) << there;
+        EXPECT_GT(changes, before);
+        EXPECT_EQ(tray.ItemKind(), TrayKind::StatusNotifier);  // the item stays for the host to come
+    }
+    bus.unregisterService(name);
+    EXPECT_TRUE(QTest::qWaitFor([&tray] { return !tray.Available(); }, 5000));  // the watcher went
 }
 
 }  // namespace
