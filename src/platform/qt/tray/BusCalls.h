@@ -7,7 +7,6 @@
 #include <QDBusPendingCallWatcher>
 #include <QObject>
 #include <QString>
-#include <memory>
 
 namespace vedodud::qt {
 
@@ -28,15 +27,15 @@ inline QDBusMessage WatcherCall(const QString& method, const QString& interface 
     return QDBusMessage::createMethodCall(kWatcherService, kWatcherPath, interface, method);
 }
 
-// Runs `done` with the reply when `call` finishes, unless its owner (`alive`) has gone by then.
+// Runs `done` with the reply when `call` finishes, unless `context` has gone by then: the owner's
+// context object, as for every callback of the tray.
 template <class Done>
-void OnReply(const QDBusPendingCall& call, const std::shared_ptr<bool>& alive, Done done) {
-    auto* watcher = new QDBusPendingCallWatcher(call);
-    std::weak_ptr<bool> weak = alive;
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
-                     [weak, done](QDBusPendingCallWatcher* finished) {
+void OnReply(const QDBusPendingCall& call, QObject* context, Done done) {
+    auto* watcher = new QDBusPendingCallWatcher(call, context);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, context,
+                     [done](QDBusPendingCallWatcher* finished) {
                          finished->deleteLater();
-                         if (weak.lock()) done(finished->reply());
+                         done(finished->reply());
                      });
 }
 

@@ -68,7 +68,6 @@ public:
     BusObject(QDBusConnection bus, QString path, BusInterface interface);
     ~BusObject() override;
 
-    const QString& Path() const { return path_; }
     // Takes the object off the bus; it then answers nothing more.
     void Unregister();
 

@@ -26,9 +26,8 @@ public:
 
     // Whether its connection to the session bus could be made; without one it shows nothing.
     bool Connected() const { return bus_.isConnected(); }
-    // The unique name it is registered by, and the object a host calls.
+    // The unique name it is registered by.
     QString ServiceName() const { return bus_.baseService(); }
-    const BusObject& Object() const { return *object_; }
 
     void SetIcon(const QIcon& icon) override;
     void SetToolTip(const QString& tip) override;

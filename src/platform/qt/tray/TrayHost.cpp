@@ -39,7 +39,7 @@ DesktopTrayHost::DesktopTrayHost() : bus_(QDBusConnection::sessionBus()) {
             bus_.connect(kWatcherService, kWatcherPath, kWatcherService, QLatin1String(signal),
                          &hostsChanged_, SLOT(start()));
         const QDBusMessage ask = DaemonCall(QStringLiteral("GetNameOwner"), {kWatcherService});
-        OnReply(bus_.asyncCall(ask), alive_, [this](const QDBusMessage& reply) {
+        OnReply(bus_.asyncCall(ask), &context_, [this](const QDBusMessage& reply) {
             if (watcherPresent_ != Answer::Pending) return;  // a change of owner came first
             const bool owned = reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty();
             WatcherOwnerChanged(owned ? reply.arguments().constFirst().toString() : QString());
@@ -62,10 +62,7 @@ DesktopTrayHost::DesktopTrayHost() : bus_(QDBusConnection::sessionBus()) {
 
 void DesktopTrayHost::ChangedWhenAnswersAreDue() {
     // Whatever is still unanswered by then no longer holds the icon back.
-    std::weak_ptr<bool> alive = alive_;
-    QTimer::singleShot(kAnswerWaitMs, [this, alive] {
-        if (alive.lock()) Changed();
-    });
+    QTimer::singleShot(kAnswerWaitMs, &context_, [this] { Changed(); });
 }
 
 DesktopTrayHost::~DesktopTrayHost() = default;
@@ -93,23 +90,24 @@ void DesktopTrayHost::AskWhetherAHostIsRegistered() {
     QDBusMessage get = WatcherCall(QStringLiteral("Get"), QStringLiteral("org.freedesktop.DBus.Properties"));
     get << kWatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
     const std::uint64_t generation = statusNotifierGeneration_;
-    OnReply(bus_.asyncCall(get, kQuestionTimeoutMs), alive_, [this, generation](const QDBusMessage& reply) {
-        hostQuestionOut_ = false;
-        if (askAgain_) hostsChanged_.start();
-        if (generation != statusNotifierGeneration_) return;  // asked of a watcher that has gone
-        Answer answer = hostRegistered_;
-        if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
-            answer = reply.arguments().constFirst().value<QDBusVariant>().variant().toBool() ? Answer::Yes
-                                                                                             : Answer::No;
-        } else if (reply.type() == QDBusMessage::ErrorMessage &&
-                   reply.errorName() != QStringLiteral("org.freedesktop.DBus.Error.NoReply")) {
-            answer = Answer::No;  // a watcher that refuses the question shows nothing we know of
-        }
-        if (answer == hostRegistered_) return;
-        hostRegistered_ = answer;
-        PollWhileAHostIsAwaited();
-        Changed();
-    });
+    OnReply(
+        bus_.asyncCall(get, kQuestionTimeoutMs), &context_, [this, generation](const QDBusMessage& reply) {
+            hostQuestionOut_ = false;
+            if (askAgain_) hostsChanged_.start();
+            if (generation != statusNotifierGeneration_) return;  // asked of a watcher that has gone
+            Answer answer = hostRegistered_;
+            if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
+                answer = reply.arguments().constFirst().value<QDBusVariant>().variant().toBool() ? Answer::Yes
+                                                                                                 : Answer::No;
+            } else if (reply.type() == QDBusMessage::ErrorMessage &&
+                       reply.errorName() != QStringLiteral("org.freedesktop.DBus.Error.NoReply")) {
+                answer = Answer::No;  // a watcher that refuses the question shows nothing we know of
+            }
+            if (answer == hostRegistered_) return;
+            hostRegistered_ = answer;
+            PollWhileAHostIsAwaited();
+            Changed();
+        });
 }
 
 void DesktopTrayHost::PollWhileAHostIsAwaited() {

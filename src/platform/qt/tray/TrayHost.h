@@ -97,7 +97,7 @@ private:
     std::unique_ptr<XEmbedTrayWatch> xembedWatch_;
     QTimer poll_;          // only while a watcher has no host we know of
     QTimer hostsChanged_;  // started by the watcher's word that a host came or went
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    QObject context_;      // of every callback: none runs once the host is gone
 };
 
 }  // namespace vedodud::qt
