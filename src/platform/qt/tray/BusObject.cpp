@@ -88,7 +88,7 @@ BusReply BusObject::Properties(const QDBusMessage& message) const {
     if (message.signature() != member->second) return WrongSignature(message, member->second);
     const QList<QVariant> arguments = message.arguments();
     const QString interface = arguments.at(0).toString();
-    if (interface != interface_.name)
+    if (!interface.isEmpty() && interface != interface_.name)  // none named: ours, the only one
         return BusReply::Error(bus_error::kUnknownInterface,
                                QStringLiteral("No such interface: %1").arg(interface));
     if (member->first == QStringLiteral("GetAll")) {
