@@ -73,6 +73,7 @@ StatusNotifierItem::StatusNotifierItem()
 StatusNotifierItem::~StatusNotifierItem() {
     object_.reset();
     menu_.reset();
+    // Closing the connection is what takes the item off every watcher: its unique name is gone.
     bus_ = QDBusConnection(QString());
     QDBusConnection::disconnectFromBus(connectionName_);
 }
