@@ -71,9 +71,14 @@ StatusNotifierItem::StatusNotifierItem()
 }
 
 StatusNotifierItem::~StatusNotifierItem() {
-    object_.reset();
-    menu_.reset();
+    Close();
+}
+
+void StatusNotifierItem::Close() {
+    if (object_) object_->Unregister();
+    if (menu_) menu_->Unregister();
     // Closing the connection is what takes the item off every watcher: its unique name is gone.
+    // At once, not when the item is freed: that may wait for a nested event loop to end.
     bus_ = QDBusConnection(QString());
     QDBusConnection::disconnectFromBus(connectionName_);
 }
@@ -142,8 +147,7 @@ void StatusNotifierItem::SetMenu(QMenu* menu, std::function<void()> aboutToShow)
 
 void StatusNotifierItem::Retire() {
     activated = nullptr;
-    if (object_) object_->Unregister();
-    if (menu_) menu_->Unregister();
+    Close();
     deleteLater();
 }
 

@@ -37,6 +37,7 @@ public:
 
 private:
     BusInterface Interface();
+    void Close();
 
     QString connectionName_;
     QDBusConnection bus_;
