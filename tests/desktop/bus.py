@@ -26,9 +26,9 @@ class SessionBus:
         return self.property(*WATCHER, WATCHER[0], "IsStatusNotifierHostRegistered") is True
 
     def status_notifier_items(self):
-        """The items the watcher knows: (bus name, object path) each."""
+        """The items the watcher knows: (bus name, object path) each. GNOME's writes "name@/path"."""
         items = self.property(*WATCHER, WATCHER[0], "RegisteredStatusNotifierItems") or []
-        return [(name, "/" + path if path else "/StatusNotifierItem")
+        return [(name.removesuffix("@"), "/" + path if path else "/StatusNotifierItem")
                 for name, _, path in (item.partition("/") for item in items)]
 
 

@@ -2,8 +2,9 @@
 compositor and the accessibility bus.
 
 Tray hosts: "trayer" (an XEmbed tray, no session bus), "tint2" (an XEmbed tray in its default dark
-panel; needs the window manager) or "xfce4-panel" (its status tray is a StatusNotifierItem host on
-the session bus and an XEmbed tray at once).
+panel; needs the window manager), "xfce4-panel" (its status tray is a StatusNotifierItem host on
+the session bus and an XEmbed tray at once), or GNOME Shell with its AppIndicator extension, on X11
+or Wayland ("gnome-shell", "gnome-shell-wayland"; see gnome.py).
 
 Everything started here dies with the process that started it, also when that one is killed: each
 child gets SIGKILL from the kernel when its parent goes (PR_SET_PDEATHSIG), and stop() ends them in
@@ -20,6 +21,7 @@ import tempfile
 import time
 
 from .bus import WATCHER, SessionBus
+from .gnome import start_gnome_shell
 from .screen import Screen
 from .waiting import wait_for
 
@@ -44,6 +46,7 @@ PANEL_CHANNEL = """<?xml version="1.0" encoding="UTF-8"?>
 </channel>
 """
 TINT2_DEFAULT_CONFIG = "/etc/xdg/tint2/tint2rc"
+GNOME_SHELL = ("gnome-shell", "gnome-shell-wayland")  # the shell is then the window manager too
 TRAYER = ["trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "32",
           "--SetDockType", "true", "--transparent", "false", "--tint", "0x000000"]
 
@@ -79,7 +82,7 @@ class Desktop(Screen):
         os.makedirs(self.logs_dir, exist_ok=True)
         try:
             self._start_x()
-            if self.tray == "xfce4-panel" or self.wayland or self.accessibility or self.watcher:
+            if self.tray in ("xfce4-panel", *GNOME_SHELL) or self.wayland or self.accessibility or self.watcher:
                 self._start_session_bus()
             if self.watcher:
                 self._spawn("watcher", ["/usr/bin/python3", os.path.join(os.path.dirname(__file__), "fake_watcher.py"),
@@ -164,6 +167,9 @@ class Desktop(Screen):
         return [process for started, process in self.processes if started == name]
 
     def start_tray(self):
+        if self.tray in GNOME_SHELL:
+            start_gnome_shell(self, wayland=self.tray == "gnome-shell-wayland")
+            return
         if self.tray == "xfce4-panel":
             self._spawn("xfce4-panel", ["xfce4-panel"])
             wait_for("the panel's status notifier host", self.bus.status_notifier_host_registered, 20)

@@ -18,8 +18,8 @@
 #include "platform/qt/QtFormsToolkit.h"
 #include "platform/qt/QtShell.h"
 #include "platform/qt/QtWindowManager.h"
-#include "platform/qt/TrayHost.h"
 #include "platform/qt/WindowTable.h"
+#include "platform/qt/tray/TrayHost.h"
 #include "support/RecordingEvents.h"
 #include "ui/Form1Layout.h"
 

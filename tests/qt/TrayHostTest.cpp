@@ -3,7 +3,7 @@
 #include <QLineEdit>
 
 #include "BackendFixture.h"
-#include "platform/qt/DBusMenuExporter.h"
+#include "platform/qt/tray/DBusMenuExporter.h"
 
 namespace vedodud::qt {
 namespace {

@@ -92,6 +92,16 @@ TEST_F(TrayIconTest, MouseActivityArrivesAsTheCallbackMessageWithTheMouseMessage
     }
 }
 
+// A host that asks for the menu many times at once gets one menu; a later request gets another.
+TEST_F(TrayIconTest, RepeatsOfAnActivationStillOnItsWayAreOne) {
+    Notify(NIM_ADD, Record(hWnd, 5, NIF_MESSAGE | NIF_ICON, icon));
+    for (int i = 0; i < 100; ++i) Item(hWnd, 5)->activated(QSystemTrayIcon::Context);
+    Settle();
+    EXPECT_EQ(received, (std::vector<std::pair<Long, Long>>{{5, 0x204}, {5, 0x205}}));
+    Activate(Item(hWnd, 5), QSystemTrayIcon::Context);
+    EXPECT_EQ(received.size(), 4u);
+}
+
 TEST_F(TrayIconTest, AnIconDeletedByItsOwnClickGetsNoMoreMessages) {
     Notify(NIM_ADD, Record(hWnd, 0, NIF_MESSAGE | NIF_ICON, icon));
     const Long deleter = windows.AddressOf([this](Long, Long msg, Long, Long lParam) {

@@ -9,8 +9,8 @@
 
 #include "platform/FormsToolkit.h"
 #include "platform/qt/FallbackWindows.h"
-#include "platform/qt/TrayHost.h"
 #include "platform/qt/WindowTable.h"
+#include "platform/qt/tray/TrayHost.h"
 
 namespace vedodud::qt {
 

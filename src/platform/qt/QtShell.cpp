@@ -174,10 +174,15 @@ void QtShell::Show(Key key, Icon& icon) {
 
 void QtShell::Activated(Key key, TrayItem::Activation reason) {
     // Queued: the handler may pop up a menu or delete this very icon, which must not happen
-    // inside the icon's own mouse handling.
+    // inside the icon's own mouse handling. One of each kind at a time: a host that asks for the
+    // menu many times at once gets one menu.
+    const Activation underway{key, reason};
+    if (!activationsUnderway_.insert(underway).second) return;
     std::weak_ptr<bool> alive = alive_;
-    table_.Later([this, alive, key, reason] {
-        if (alive.lock()) SendMouseMessages(key, reason);
+    table_.Later([this, alive, underway] {
+        if (!alive.lock()) return;
+        SendMouseMessages(underway.first, underway.second);
+        if (alive.lock()) activationsUnderway_.erase(underway);
     });
 }
 

@@ -8,14 +8,15 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <utility>
 #include <vector>
 
 #include "platform/CodePage.h"
 #include "platform/Shell.h"
-#include "platform/qt/TrayHost.h"
-#include "platform/qt/TrayItem.h"
 #include "platform/qt/WindowTable.h"
+#include "platform/qt/tray/TrayHost.h"
+#include "platform/qt/tray/TrayItem.h"
 
 namespace vedodud::qt {
 
@@ -53,6 +54,7 @@ private:
         QString tip;
     };
     using Key = std::pair<Long, Long>;
+    using Activation = std::pair<Key, TrayItem::Activation>;
 
     Long Add(const Record& record);
     Long Modify(const Record& record);
@@ -70,6 +72,7 @@ private:
     CodePage& codePage_;
     TrayHost& host_;
     std::map<Key, Icon> icons_;
+    std::set<Activation> activationsUnderway_;  // queued or being handled
     std::shared_ptr<bool> alive_;
 };
 

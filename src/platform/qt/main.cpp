@@ -8,8 +8,8 @@
 #include "platform/qt/QtFormsToolkit.h"
 #include "platform/qt/QtShell.h"
 #include "platform/qt/QtWindowManager.h"
-#include "platform/qt/TrayHost.h"
 #include "platform/qt/WindowTable.h"
+#include "platform/qt/tray/TrayHost.h"
 #include "platform/tcpprobe/TcpProbe.h"
 
 int main(int argc, char** argv) {

@@ -1,4 +1,4 @@
-#include "platform/qt/XEmbedTrayItem.h"
+#include "platform/qt/tray/XEmbedTrayItem.h"
 
 #include <xcb/xcb.h>
 

@@ -42,13 +42,6 @@ struct DBusMenuItem {
 };
 using DBusMenuItems = QList<DBusMenuItem>;
 
-// (ias): the properties an entry no longer has.
-struct DBusMenuItemKeys {
-    int id = 0;
-    QStringList keys;
-};
-using DBusMenuItemKeysList = QList<DBusMenuItemKeys>;
-
 QDBusArgument& operator<<(QDBusArgument& argument, const DBusIconPixmap& pixmap);
 const QDBusArgument& operator>>(const QDBusArgument& argument, DBusIconPixmap& pixmap);
 QDBusArgument& operator<<(QDBusArgument& argument, const DBusToolTip& tip);
@@ -57,8 +50,6 @@ QDBusArgument& operator<<(QDBusArgument& argument, const DBusMenuLayout& layout)
 const QDBusArgument& operator>>(const QDBusArgument& argument, DBusMenuLayout& layout);
 QDBusArgument& operator<<(QDBusArgument& argument, const DBusMenuItem& item);
 const QDBusArgument& operator>>(const QDBusArgument& argument, DBusMenuItem& item);
-QDBusArgument& operator<<(QDBusArgument& argument, const DBusMenuItemKeys& keys);
-const QDBusArgument& operator>>(const QDBusArgument& argument, DBusMenuItemKeys& keys);
 
 // Once per process, before any of these is sent.
 void RegisterDBusTypes();
@@ -69,4 +60,3 @@ Q_DECLARE_METATYPE(vedodud::qt::DBusIconPixmap)
 Q_DECLARE_METATYPE(vedodud::qt::DBusToolTip)
 Q_DECLARE_METATYPE(vedodud::qt::DBusMenuLayout)
 Q_DECLARE_METATYPE(vedodud::qt::DBusMenuItem)
-Q_DECLARE_METATYPE(vedodud::qt::DBusMenuItemKeys)

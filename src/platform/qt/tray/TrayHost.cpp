@@ -1,14 +1,15 @@
-#include "platform/qt/TrayHost.h"
+#include "platform/qt/tray/TrayHost.h"
 
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QGuiApplication>
+#include <QPointer>
 #include <string>
 
 #include "platform/common/DebugLog.h"
-#include "platform/qt/BusCalls.h"
-#include "platform/qt/StatusNotifierItem.h"
-#include "platform/qt/XEmbedTrayItem.h"
+#include "platform/qt/tray/BusCalls.h"
+#include "platform/qt/tray/StatusNotifierItem.h"
+#include "platform/qt/tray/XEmbedTrayItem.h"
 
 namespace vedodud::qt {
 
@@ -37,8 +38,16 @@ DesktopTrayHost::DesktopTrayHost() : bus_(QDBusConnection::sessionBus()) {
         QObject::connect(
             watcherWatch_.get(), &QDBusServiceWatcher::serviceOwnerChanged, watcherWatch_.get(),
             [this](const QString&, const QString&, const QString& owner) { WatcherOwnerChanged(owner); });
+        // A host that comes or goes may leave the watcher itself: ask again at once, whatever the signal.
+        hostsChanged_.setSingleShot(true);
+        hostsChanged_.setInterval(0);
+        QObject::connect(&hostsChanged_, &QTimer::timeout, &hostsChanged_,
+                         [this] { AskWhetherAHostIsRegistered(); });
+        for (const char* signal : {"StatusNotifierHostRegistered", "StatusNotifierHostUnregistered"})
+            bus_.connect(kWatcherService, kWatcherPath, kWatcherService, QLatin1String(signal),
+                         &hostsChanged_, SLOT(start()));
         const QDBusMessage ask = DaemonCall(QStringLiteral("GetNameOwner"), {kWatcherService});
-        OnReply(bus_.asyncCall(ask), alive_, [this](const QDBusMessage& reply) {
+        OnReply(bus_.asyncCall(ask), &context_, [this](const QDBusMessage& reply) {
             if (watcherPresent_ != Answer::Pending) return;  // a change of owner came first
             const bool owned = reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty();
             WatcherOwnerChanged(owned ? reply.arguments().constFirst().toString() : QString());
@@ -63,10 +72,7 @@ DesktopTrayHost::DesktopTrayHost() : bus_(QDBusConnection::sessionBus()) {
 
 void DesktopTrayHost::ChangedWhenAnswersAreDue() {
     // Whatever is still unanswered by then no longer holds the icon back.
-    std::weak_ptr<bool> alive = alive_;
-    QTimer::singleShot(kAnswerWaitMs, [this, alive] {
-        if (alive.lock()) Changed();
-    });
+    QTimer::singleShot(kAnswerWaitMs, &context_, [this] { Changed(); });
 }
 
 DesktopTrayHost::~DesktopTrayHost() = default;
@@ -85,27 +91,33 @@ void DesktopTrayHost::WatcherOwnerChanged(const QString& owner) {
 }
 
 void DesktopTrayHost::AskWhetherAHostIsRegistered() {
-    if (hostQuestionOut_) return;
+    if (hostQuestionOut_) {
+        askAgain_ = true;  // the answer on its way may be older than what led to this question
+        return;
+    }
     hostQuestionOut_ = true;
+    askAgain_ = false;
     QDBusMessage get = WatcherCall(QStringLiteral("Get"), QStringLiteral("org.freedesktop.DBus.Properties"));
     get << kWatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
     const std::uint64_t generation = statusNotifierGeneration_;
-    OnReply(bus_.asyncCall(get, kQuestionTimeoutMs), alive_, [this, generation](const QDBusMessage& reply) {
-        hostQuestionOut_ = false;
-        if (generation != statusNotifierGeneration_) return;  // asked of a watcher that has gone
-        Answer answer = hostRegistered_;
-        if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
-            answer = reply.arguments().constFirst().value<QDBusVariant>().variant().toBool() ? Answer::Yes
-                                                                                             : Answer::No;
-        } else if (reply.type() == QDBusMessage::ErrorMessage &&
-                   reply.errorName() != QStringLiteral("org.freedesktop.DBus.Error.NoReply")) {
-            answer = Answer::No;  // a watcher that refuses the question shows nothing we know of
-        }
-        if (answer == hostRegistered_) return;
-        hostRegistered_ = answer;
-        PollWhileAHostIsAwaited();
-        Changed();
-    });
+    OnReply(
+        bus_.asyncCall(get, kQuestionTimeoutMs), &context_, [this, generation](const QDBusMessage& reply) {
+            hostQuestionOut_ = false;
+            if (askAgain_) hostsChanged_.start();
+            if (generation != statusNotifierGeneration_) return;  // asked of a watcher that has gone
+            Answer answer = hostRegistered_;
+            if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
+                answer = reply.arguments().constFirst().value<QDBusVariant>().variant().toBool() ? Answer::Yes
+                                                                                                 : Answer::No;
+            } else if (reply.type() == QDBusMessage::ErrorMessage &&
+                       reply.errorName() != QStringLiteral("org.freedesktop.DBus.Error.NoReply")) {
+                answer = Answer::No;  // a watcher that refuses the question shows nothing we know of
+            }
+            if (answer == hostRegistered_) return;
+            hostRegistered_ = answer;
+            PollWhileAHostIsAwaited();
+            Changed();
+        });
 }
 
 void DesktopTrayHost::PollWhileAHostIsAwaited() {
@@ -198,14 +210,16 @@ std::uint64_t DesktopTrayHost::Generation(TrayKind kind) {
 
 std::unique_ptr<TrayItem, RetireItem> DesktopTrayHost::CreateItem(TrayKind kind) {
     if (kind == TrayKind::XEmbed && xembedTray_ != 0) {
-        std::weak_ptr<bool> alive = alive_;
-        auto answered = [this, alive, generation = xembedGeneration_](bool taken) {
-            if (alive.lock()) XEmbedDockAnswered(generation, taken);
+        QPointer<QObject> host(&context_);
+        auto answered = [this, host, generation = xembedGeneration_](bool taken) {
+            if (host) XEmbedDockAnswered(generation, taken);
         };
         return std::unique_ptr<TrayItem, RetireItem>(new XEmbedTrayItem(xembedTray_, answered));
     }
-    if (kind == TrayKind::StatusNotifier && bus_.isConnected())
-        return std::unique_ptr<TrayItem, RetireItem>(new StatusNotifierItem(bus_));
+    if (kind == TrayKind::StatusNotifier && bus_.isConnected()) {
+        std::unique_ptr<TrayItem, RetireItem> item(new StatusNotifierItem());
+        if (static_cast<StatusNotifierItem&>(*item).Connected()) return item;
+    }
     return nullptr;
 }
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "platform/qt/TrayItem.h"
+#include "platform/qt/tray/TrayItem.h"
 
 namespace vedodud::qt {
 

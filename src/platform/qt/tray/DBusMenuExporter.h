@@ -6,8 +6,8 @@
 #include <QPointer>
 #include <functional>
 
-#include "platform/qt/BusObject.h"
-#include "platform/qt/DBusTypes.h"
+#include "platform/qt/tray/BusObject.h"
+#include "platform/qt/tray/DBusTypes.h"
 
 namespace vedodud::qt {
 
@@ -23,13 +23,22 @@ public:
     static QString Label(const QString& text);
 
 protected:
-    QVariantMap Properties() const override;
-    bool Call(const QDBusMessage& message, QList<QVariant>& reply) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    static BusInterface Interface(DBusMenuExporter* self);
+    bool Exists(int id) const;
     QVariantMap EntryProperties(int id) const;
     QAction* Entry(int id) const;
+    // The ids asked for that exist, each once, in the order asked; all of them for none.
+    QList<int> ExistingIds(const QList<int>& asked) const;
+    BusReply GetLayout(int parent, int depth) const;
+    BusReply GetGroupProperties(const QList<int>& ids, const QStringList& names) const;
+    BusReply GetProperty(int id, const QString& name) const;
+    BusReply Event(int id, const QString& kind);
+    BusReply EventGroup(const QDBusArgument& events);
+    BusReply AboutToShow(int id);
+    BusReply AboutToShowGroup(const QList<int>& ids);
     // Runs the menu's aboutToShow; true when that changed what the host would read.
     bool PrepareToShow();
     void Clicked(int id);

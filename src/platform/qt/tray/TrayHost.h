@@ -12,7 +12,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/qt/TrayItem.h"
+#include "platform/qt/tray/TrayItem.h"
 
 class QDBusServiceWatcher;
 
@@ -92,6 +92,7 @@ private:
     Answer watcherPresent_ = Answer::Pending;
     Answer hostRegistered_ = Answer::Pending;
     bool hostQuestionOut_ = false;
+    bool askAgain_ = false;
     QElapsedTimer sinceWatcherSeen_;  // how long its answer has been awaited
     std::uint32_t xembedTray_ = 0;    // the window that owns the tray selection, or 0
     std::uint64_t xembedGeneration_ = 0;
@@ -99,8 +100,9 @@ private:
     QTimer xembedPause_;      // before it is asked again
     std::uint64_t statusNotifierGeneration_ = 0;
     std::unique_ptr<XEmbedTrayWatch> xembedWatch_;
-    QTimer poll_;  // only while a watcher has no host we know of
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    QTimer poll_;          // only while a watcher has no host we know of
+    QTimer hostsChanged_;  // started by the watcher's word that a host came or went
+    QObject context_;      // of every callback: none runs once the host is gone
 };
 
 }  // namespace vedodud::qt

@@ -1,4 +1,4 @@
-#include "platform/qt/DBusTypes.h"
+#include "platform/qt/tray/DBusTypes.h"
 
 #include <QDBusMetaType>
 
@@ -49,12 +49,6 @@ QDBusArgument& operator<<(QDBusArgument& a, const DBusMenuItem& i) {
 const QDBusArgument& operator>>(const QDBusArgument& a, DBusMenuItem& i) {
     return Unmarshal(a, i.id, i.properties);
 }
-QDBusArgument& operator<<(QDBusArgument& a, const DBusMenuItemKeys& k) {
-    return Marshal(a, k.id, k.keys);
-}
-const QDBusArgument& operator>>(const QDBusArgument& a, DBusMenuItemKeys& k) {
-    return Unmarshal(a, k.id, k.keys);
-}
 
 void RegisterDBusTypes() {
     static const bool registered = [] {
@@ -64,8 +58,6 @@ void RegisterDBusTypes() {
         qDBusRegisterMetaType<DBusMenuLayout>();
         qDBusRegisterMetaType<DBusMenuItem>();
         qDBusRegisterMetaType<DBusMenuItems>();
-        qDBusRegisterMetaType<DBusMenuItemKeys>();
-        qDBusRegisterMetaType<DBusMenuItemKeysList>();
         return true;
     }();
     (void)registered;

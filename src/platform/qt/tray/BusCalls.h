@@ -7,11 +7,11 @@
 #include <QDBusPendingCallWatcher>
 #include <QObject>
 #include <QString>
-#include <memory>
 
 namespace vedodud::qt {
 
 inline const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
+inline const QString kWatcherPath = QStringLiteral("/StatusNotifierWatcher");
 
 // A method of the bus daemon itself: it always answers, but the program still does not wait for it.
 inline QDBusMessage DaemonCall(const QString& method, const QList<QVariant>& arguments) {
@@ -24,19 +24,18 @@ inline QDBusMessage DaemonCall(const QString& method, const QList<QVariant>& arg
 
 // A method of the watcher, or of its org.freedesktop.DBus.Properties when `interface` says so.
 inline QDBusMessage WatcherCall(const QString& method, const QString& interface = kWatcherService) {
-    return QDBusMessage::createMethodCall(kWatcherService, QStringLiteral("/StatusNotifierWatcher"),
-                                          interface, method);
+    return QDBusMessage::createMethodCall(kWatcherService, kWatcherPath, interface, method);
 }
 
-// Runs `done` with the reply when `call` finishes, unless its owner (`alive`) has gone by then.
+// Runs `done` with the reply when `call` finishes, unless `context` has gone by then: the owner's
+// context object, as for every callback of the tray.
 template <class Done>
-void OnReply(const QDBusPendingCall& call, const std::shared_ptr<bool>& alive, Done done) {
-    auto* watcher = new QDBusPendingCallWatcher(call);
-    std::weak_ptr<bool> weak = alive;
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
-                     [weak, done](QDBusPendingCallWatcher* finished) {
+void OnReply(const QDBusPendingCall& call, QObject* context, Done done) {
+    auto* watcher = new QDBusPendingCallWatcher(call, context);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, context,
+                     [done](QDBusPendingCallWatcher* finished) {
                          finished->deleteLater();
-                         if (weak.lock()) done(finished->reply());
+                         done(finished->reply());
                      });
 }
 
