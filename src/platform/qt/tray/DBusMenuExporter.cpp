@@ -15,6 +15,11 @@ QList<int> Ids(const QVariant& argument) {
     return qdbus_cast<QList<int>>(argument);
 }
 
+// Names an unknown id back once, and no more of them than the bound.
+void NoteUnknown(QList<int>& unknown, int id) {
+    if (unknown.size() < kMaxIdErrors && !unknown.contains(id)) unknown << id;
+}
+
 BusReply NoSuchEntry(int id) {
     return BusReply::Error(bus_error::kInvalidArgs, QStringLiteral("No menu entry %1").arg(id));
 }
@@ -174,7 +179,7 @@ BusReply DBusMenuExporter::EventGroup(const QDBusArgument& events) {
         events >> id >> kind >> data >> timestamp;
         events.endStructure();
         if (!Exists(id)) {
-            if (unknown.size() < kMaxIdErrors && !unknown.contains(id)) unknown << id;
+            NoteUnknown(unknown, id);
         } else if (kind == QStringLiteral("clicked") && !clicked.contains(id)) {
             clicked << id;
         }
@@ -192,7 +197,7 @@ BusReply DBusMenuExporter::AboutToShow(int id) {
 BusReply DBusMenuExporter::AboutToShowGroup(const QList<int>& ids) {
     QList<int> unknown;
     for (const int id : ids)
-        if (!Exists(id) && unknown.size() < kMaxIdErrors && !unknown.contains(id)) unknown << id;
+        if (!Exists(id)) NoteUnknown(unknown, id);
     const bool rootChanged = ids.contains(kRoot) && PrepareToShow();
     return {
         {QVariant::fromValue(rootChanged ? QList<int>{kRoot} : QList<int>{}), QVariant::fromValue(unknown)}};
