@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
-"""What `cmake --install`, the .deb and the Windows zip hold, checked with the desktop's validators and lintian."""
+"""What `cmake --install`, the .deb, the Windows zip and the installer hold, checked with the desktop's
+validators, lintian and msitools."""
 
 import configparser
 import gzip
 import os
+import re
 import struct
 import subprocess
 import sys
@@ -126,7 +128,7 @@ class DebianPackage(unittest.TestCase):
         self.assertIn(("cached", "128"), icons)
 
 
-class WindowsZip(unittest.TestCase):
+class WindowsPackages(unittest.TestCase):
     def test_zip_holds_the_checked_program_its_licence_and_a_readme(self):
         # The program is the very file win32.resources reads back, version block and all.
         with zipfile.ZipFile(os.path.join(BUILD_DIR, "Vedodud-1.00-win32.zip")) as archive, \
@@ -135,6 +137,24 @@ class WindowsZip(unittest.TestCase):
             self.assertEqual(archive.read("Vedodud.exe"), built.read())
             self.assertTrue(archive.read("LICENSE").startswith(b"MIT License\r\n"))
             self.assertNotIn(b"\n", archive.read("README.txt").replace(b"\r\n", b""))  # for Notepad
+
+    def test_msi_installs_the_same_program_per_user_under_the_one_upgrade_code(self):
+        msi = os.path.join(BUILD_DIR, "Vedodud-1.00.msi")
+        rows = run("msiinfo", "export", msi, "Property").stdout.splitlines()[3:]  # after the column lines
+        properties = dict(row.rstrip("\r").split("\t", 1) for row in rows)
+        self.assertEqual({name: properties.get(name) for name in ("ProductName", "ProductVersion", "Manufacturer",
+                                                                   "UpgradeCode", "ALLUSERS", "ARPPRODUCTICON")},
+                         {"ProductName": "Dezorav Ovozeri", "ProductVersion": "1.00",
+                          "Manufacturer": "Quillet - Software",
+                          "UpgradeCode": "{3577A836-6EE8-45DC-8144-0A821B16477F}",  # never to change
+                          "ALLUSERS": None, "ARPPRODUCTICON": "Vedodud.ico"})
+        # Word count 8: installs without elevated rights.
+        word_count = re.search(r"^Source: (\d+)", run("msiinfo", "suminfo", msi).stdout, re.M)
+        self.assertTrue(int(word_count.group(1)) & 8)
+        with tempfile.TemporaryDirectory() as out, open(os.path.join(BUILD_DIR, "Vedodud.exe"), "rb") as built:
+            self.assertEqual(run("msiextract", "-C", out, msi).returncode, 0)
+            with open(os.path.join(out, "Programs/Vedodud/Vedodud.exe"), "rb") as packed:
+                self.assertEqual(packed.read(), built.read())
 
 
 if __name__ == "__main__":
