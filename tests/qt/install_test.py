@@ -138,7 +138,7 @@ class WindowsPackages(unittest.TestCase):
             self.assertTrue(archive.read("LICENSE").startswith(b"MIT License\r\n"))
             self.assertNotIn(b"\n", archive.read("README.txt").replace(b"\r\n", b""))  # for Notepad
 
-    def test_msi_installs_the_same_program_per_user_under_the_one_upgrade_code(self):
+    def test_msi_installs_per_user_under_the_one_upgrade_code(self):
         msi = os.path.join(BUILD_DIR, "Vedodud-1.00.msi")
         rows = run("msiinfo", "export", msi, "Property").stdout.splitlines()[3:]  # after the column lines
         properties = dict(row.rstrip("\r").split("\t", 1) for row in rows)
@@ -148,13 +148,9 @@ class WindowsPackages(unittest.TestCase):
                           "Manufacturer": "Quillet - Software",
                           "UpgradeCode": "{3577A836-6EE8-45DC-8144-0A821B16477F}",  # never to change
                           "ALLUSERS": None, "ARPPRODUCTICON": "Vedodud.ico"})
-        # Word count 8: installs without elevated rights.
+        # The word count's 8: no elevated rights wanted. (win32.e2e.installer installs it.)
         word_count = re.search(r"^Source: (\d+)", run("msiinfo", "suminfo", msi).stdout, re.M)
         self.assertTrue(int(word_count.group(1)) & 8)
-        with tempfile.TemporaryDirectory() as out, open(os.path.join(BUILD_DIR, "Vedodud.exe"), "rb") as built:
-            self.assertEqual(run("msiextract", "-C", out, msi).returncode, 0)
-            with open(os.path.join(out, "Programs/Vedodud/Vedodud.exe"), "rb") as packed:
-                self.assertEqual(packed.read(), built.read())
 
 
 if __name__ == "__main__":
