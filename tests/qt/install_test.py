@@ -140,17 +140,11 @@ class WindowsPackages(unittest.TestCase):
 
     def test_msi_installs_per_user_under_the_one_upgrade_code(self):
         msi = os.path.join(BUILD_DIR, "Vedodud-1.00.msi")
-        rows = run("msiinfo", "export", msi, "Property").stdout.splitlines()[3:]  # after the column lines
-        properties = dict(row.rstrip("\r").split("\t", 1) for row in rows)
-        self.assertEqual({name: properties.get(name) for name in ("ProductName", "ProductVersion", "Manufacturer",
-                                                                   "UpgradeCode", "ALLUSERS", "ARPPRODUCTICON")},
-                         {"ProductName": "Dezorav Ovozeri", "ProductVersion": "1.00",
-                          "Manufacturer": "Quillet - Software",
-                          "UpgradeCode": "{3577A836-6EE8-45DC-8144-0A821B16477F}",  # never to change
-                          "ALLUSERS": None, "ARPPRODUCTICON": "Vedodud.ico"})
-        # The word count's 8: no elevated rights wanted. (win32.e2e.installer installs it.)
-        word_count = re.search(r"^Source: (\d+)", run("msiinfo", "suminfo", msi).stdout, re.M)
-        self.assertTrue(int(word_count.group(1)) & 8)
+        properties = run("msiinfo", "export", msi, "Property").stdout
+        for row in ("ProductVersion\t1.00", "UpgradeCode\t{3577A836-6EE8-45DC-8144-0A821B16477F}"):  # never to change
+            self.assertIn(row + "\n", properties)
+        self.assertNotIn("ALLUSERS", properties)  # and the word count's 8: no elevated rights wanted
+        self.assertTrue(int(re.search(r"^Source: (\d+)", run("msiinfo", "suminfo", msi).stdout, re.M)[1]) & 8)
 
 
 if __name__ == "__main__":
