@@ -1,6 +1,5 @@
 #!/usr/bin/env python3
-"""What `cmake --install`, the .deb, the Windows zip and the installer hold, checked with the desktop's
-validators, lintian and msitools."""
+"""What `cmake --install`, the .deb and the Windows zip and MSI hold, checked with the desktop's validators and lintian."""
 
 import configparser
 import gzip
