@@ -122,30 +122,25 @@ class WineInstaller(WineScenario):
         shortcut = self.wine("cmd", "/c", r"echo %APPDATA%\Microsoft\Windows\Start Menu\Programs")[1].strip() + \
             r"\Dezorav Ovozeri.lnk"
         files_before = self.files()
-        product_code = re.search(r"ProductCode\t(\S+)", subprocess.check_output(["msiinfo", "export", MSI, "Property"],
-                                                                                  text=True)).group(1)
-        # 1. Silently, as deployment tools do. 2. The built program, and a Start-menu shortcut to it.
-        self.assertEqual(self.wine("msiexec", "/i", MSI, "/qn"), (0, ""))
+        properties = subprocess.check_output(["msiinfo", "export", MSI, "Property"], text=True)
+        product_code = re.search(r"ProductCode\t(\S+)", properties)[1]
+        self.assertEqual(self.wine("msiexec", "/i", MSI, "/qn"), (0, ""))  # 1. silently, as deployment tools do
         with open(self.unix_path(exe), "rb") as installed, open(EXE, "rb") as built:
-            self.assertEqual(installed.read(), built.read())
+            self.assertEqual(installed.read(), built.read())  # 2. the built program, and a shortcut to it
         with open(self.unix_path(shortcut), "rb") as link:
             self.assertIn(exe.encode() + b"\0", link.read())  # its target, a local path
-        # 3. The entry in Installed apps, with the command that removes it.
         expected = {"DisplayName": "Dezorav Ovozeri", "Publisher": "Quillet - Software", "DisplayVersion": "1.00",
                     "UninstallString": f"MsiExec.exe /X{product_code}"}
-        self.assertLessEqual(expected.items(), self.entry(product_code).items())
-        # 4. Started from the shortcut, it docks its icon and draws it; closed from its menu.
-        self.start_program("start", "/wait", shortcut)
+        self.assertLessEqual(expected.items(), self.entry(product_code).items())  # 3. in Installed apps
+        self.start_program("start", "/wait", shortcut)  # 4. from the shortcut: it docks and draws its icon
         x, y, w, h = (self.docked_icon()[key] for key in "xywh")
         wait_for("the icon drawn", lambda: self.desktop.pixel(x + w // 2, y + h // 2) != self.desktop.pixel(x, y), 10)
         self.desktop.screenshot("installed-program-docked")
         self.close_from_the_menu(self.open_tray_menu, "installed-program-menu")
-        # 5. The same package again only repairs. 6. Silently, as the entry says.
-        self.assertEqual(self.wine("msiexec", "/i", MSI, "/qn"), (0, ""))
+        self.assertEqual(self.wine("msiexec", "/i", MSI, "/qn"), (0, ""))  # 5. the same again only repairs
         self.assertEqual(self.entry(product_code)["DisplayVersion"], "1.00")
-        self.assertEqual(self.wine("msiexec", "/x", product_code, "/qn"), (0, ""))
-        # 7. No file or folder left but Windows Installer's own, empty; no registry line naming the
-        # program or its product code.
+        self.assertEqual(self.wine("msiexec", "/x", product_code, "/qn"), (0, ""))  # 6. silently, as the entry says
+        # 7. No file or folder left but Windows Installer's own, empty; no registry line names the program.
         self.assertEqual([path for path in self.files() - files_before
                           if os.path.basename(path) != "Installer" or os.listdir(self.unix_path("C:\\" + path))], [])
         stop_wine(self.prefix)  # the server writes the registry out
