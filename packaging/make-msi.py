@@ -4,11 +4,11 @@
     make-msi.py OUT.msi SOURCE_DATE_EPOCH SOURCE.wxs FILES NAME=VALUE...
 
 FILES is the folder of the files it installs, where wixl runs; each NAME=VALUE is a variable of
-the source, ProductCode among them. wixl takes two things from the clock and
-chance, both in the summary information: the dates it was created and saved, and its package code.
-The dates become SOURCE_DATE_EPOCH; the package code is derived from the product code and the
-package's own bytes, so another build of the same version with other contents gets another one, as
-Windows Installer wants. The cabinet's file dates come from the files, so they carry the epoch too.
+the source, ProductCode among them. wixl takes two things from the clock and from chance, both in
+the summary information: the dates it was created and saved, and its package code. The dates
+become SOURCE_DATE_EPOCH; the package code is derived from the product code and the package's own
+bytes, so another build of the same version with other contents gets another one, as Windows
+Installer wants. The cabinet's file dates come from the files, so they carry the epoch too.
 """
 
 import ctypes
