@@ -17,11 +17,11 @@ run: build
 test: deps
 	@scripts/test-all
 
-# The .deb in build/default, the Windows zip in build/windows.
+# The .deb in build/default, the Windows zip and installer in build/windows.
 package: build
 	cd build/default && cpack -G DEB
 	cmake --preset windows >/dev/null
-	cmake --build --preset windows -j $(JOBS) --target vedodud_zip
+	cmake --build --preset windows -j $(JOBS) --target vedodud_zip vedodud_msi
 
 windows: deps
 	cmake --preset windows >/dev/null

@@ -24,10 +24,11 @@ pe_machine() {
     od -An -tx2 -j$((offset + 4)) -N2 "$1" | tr -d ' '
 }
 
-# runnable_twin ROOT EXE: the program to run in place of EXE on this host.
+# runnable_twin ROOT EXE: the program to run in place of EXE on this host; Wine's own programs
+# (msiexec, reg) are run as they are.
 runnable_twin() {
     local root=$1 exe=$2
-    if [ "$WINE_RUNS_32BIT" = 0 ] && [ "$(pe_machine "$exe")" = 014c ]; then
+    if [ "$WINE_RUNS_32BIT" = 0 ] && [ -f "$exe" ] && [ "$(pe_machine "$exe")" = 014c ]; then
         local abs
         abs=$(realpath "$exe")
         root=$(realpath "$root")

@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
-"""What `cmake --install`, the .deb and the Windows zip hold, checked with the desktop's validators and lintian."""
+"""What `cmake --install`, the .deb and the Windows zip and MSI hold, checked with the desktop's validators and lintian."""
 
 import configparser
 import gzip
 import os
+import re
 import struct
 import subprocess
 import sys
@@ -126,7 +127,7 @@ class DebianPackage(unittest.TestCase):
         self.assertIn(("cached", "128"), icons)
 
 
-class WindowsZip(unittest.TestCase):
+class WindowsPackages(unittest.TestCase):
     def test_zip_holds_the_checked_program_its_licence_and_a_readme(self):
         # The program is the very file win32.resources reads back, version block and all.
         with zipfile.ZipFile(os.path.join(BUILD_DIR, "Vedodud-1.00-win32.zip")) as archive, \
@@ -135,6 +136,14 @@ class WindowsZip(unittest.TestCase):
             self.assertEqual(archive.read("Vedodud.exe"), built.read())
             self.assertTrue(archive.read("LICENSE").startswith(b"MIT License\r\n"))
             self.assertNotIn(b"\n", archive.read("README.txt").replace(b"\r\n", b""))  # for Notepad
+
+    def test_msi_installs_per_user_under_the_one_upgrade_code(self):
+        msi = os.path.join(BUILD_DIR, "Vedodud-1.00.msi")
+        properties = run("msiinfo", "export", msi, "Property").stdout
+        for row in ("ProductVersion\t1.00", "UpgradeCode\t{3577A836-6EE8-45DC-8144-0A821B16477F}"):  # never to change
+            self.assertIn(row + "\n", properties)
+        self.assertNotIn("ALLUSERS", properties)  # and the word count's 8: no elevated rights wanted
+        self.assertTrue(int(re.search(r"^Source: (\d+)", run("msiinfo", "suminfo", msi).stdout, re.M)[1]) & 8)
 
 
 if __name__ == "__main__":
