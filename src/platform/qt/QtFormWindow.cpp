@@ -268,6 +268,35 @@ void PrepareParentlessMenu(QMenu& menu) {
 
 }  // namespace
 
+// The form's controls, their labels, colours and tab order, once.
+void BuildControls(const std::shared_ptr<FormState>& state) {
+    if (state->controlsBuilt || !state->widget || state->life != FormState::Life::Loaded) return;
+    state->controlsBuilt = true;
+    FormWidget* form = state->widget;
+    const std::weak_ptr<FormState> weak = state;
+    try {
+        for (const auto& control : state->layout.controls) {
+            if (control.kind == ControlKind::Timer) continue;
+            QWidget* parent = form;
+            if (control.container) {
+                parent = state->controls.at(*control.container);
+                if (!parent) throw RuntimeError("Invalid container for " + std::string(control.name));
+            }
+            state->controls[control.id] = BuildControl(control, *parent, weak);
+        }
+    } catch (const std::out_of_range&) {
+        throw RuntimeError("Invalid layout of " + std::string(state->layout.name));
+    }
+    LabelTextBoxes(*state);
+    PaintFormColours(*state);
+    // The desktop switching to a dark scheme at sunset, say: painted in the new colours at once.
+    new SchemeWatcher(form, [weak] {
+        if (const auto state = weak.lock()) PaintFormColours(*state);
+    });
+    const std::vector<QWidget*> order = TabOrder(*state);
+    for (size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
 std::shared_ptr<FormState> BuildForm(QtFormsToolkit& toolkit, WindowTable& table, const FormLayout& layout,
                                      FormEvents& events, bool trayAvailable) {
     auto state = std::make_shared<FormState>(toolkit, table, layout, events);
@@ -286,26 +315,14 @@ std::shared_ptr<FormState> BuildForm(QtFormsToolkit& toolkit, WindowTable& table
         const QIcon icon = LoadIcon(layout.icon);
         form->setWindowIcon(icon);
 
-        for (const auto& control : layout.controls) {
-            if (control.kind == ControlKind::Timer) {
+        for (const auto& control : layout.controls)
+            if (control.kind == ControlKind::Timer)
                 state->timers[control.id] = BuildTimer(control, *form, weak);
-                continue;
-            }
-            QWidget* parent = form;
-            if (control.container) {
-                parent = state->controls.at(*control.container);
-                if (!parent) throw RuntimeError("Invalid container for " + std::string(control.name));
-            }
-            state->controls[control.id] = BuildControl(control, *parent, weak);
-        }
-        LabelTextBoxes(*state);
-        PaintFormColours(*state);
-        // The desktop switching to a dark scheme at sunset, say: painted in the new colours at once.
-        new SchemeWatcher(form, [weak] {
-            if (const auto state = weak.lock()) PaintFormColours(*state);
+        // The controls need fonts and pictures: they come once control is back in the event loop,
+        // after the tray icon the form's load places, unless something needs them sooner.
+        QTimer::singleShot(0, form, [weak] {
+            if (const auto state = weak.lock()) state->toolkit.Deliver([&] { BuildControls(state); });
         });
-        const std::vector<QWidget*> order = TabOrder(*state);
-        for (size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 
         // Fixed size; the client area first stands where the layout places it on the main screen.
         const QSize client(Pixels(layout.clientWidth), Pixels(layout.clientHeight));
@@ -326,9 +343,11 @@ std::shared_ptr<FormState> BuildForm(QtFormsToolkit& toolkit, WindowTable& table
     return state;
 }
 
-void ShowForm(FormState& state) {
+void ShowForm(const std::shared_ptr<FormState>& shown) {
+    FormState& state = *shown;
     FormWidget* form = state.widget;
     if (!form || state.life != FormState::Life::Loaded) throw RuntimeError("Form is not loaded");
+    BuildControls(shown);
     // Built before the desktop's tray was known: shown as what the window is with or without one.
     if (!form->isVisible()) ApplyFormFlags(*form, state.toolkit.TrayAvailable());
     if (!state.shownBefore) {
@@ -377,6 +396,7 @@ FormWidget& QtFormWindow::LoadedWidget() {
 template <class ControlWidget>
 ControlWidget& QtFormWindow::Control(ControlId id) {
     LoadedWidget();
+    BuildControls(state_);
     const auto found = state_->controls.find(id);
     auto* widget =
         found == state_->controls.end() ? nullptr : dynamic_cast<ControlWidget*>(found->second.data());
@@ -387,7 +407,7 @@ ControlWidget& QtFormWindow::Control(ControlId id) {
 void QtFormWindow::SetVisible(bool visible) {
     FormWidget& form = LoadedWidget();
     if (visible) {
-        ShowForm(*state_);
+        ShowForm(state_);
     } else if (state_->toolkit.TrayAvailable()) {
         HideIntoTray(*state_);
     } else if (form.isVisible()) {

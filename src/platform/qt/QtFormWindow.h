@@ -34,6 +34,7 @@ struct FormState {
     Long iconHandle = 0;
     Life life = Life::Loaded;
     bool shownBefore = false;
+    bool controlsBuilt = false;
 };
 
 // Builds the form hidden, its timers running.
@@ -41,7 +42,9 @@ std::shared_ptr<FormState> BuildForm(QtFormsToolkit& toolkit, WindowTable& table
                                      FormEvents& events, bool trayAvailable);
 
 // Shows a form that is loaded; focus goes to the first control in tab order the first time.
-void ShowForm(FormState& state);
+void ShowForm(const std::shared_ptr<FormState>& state);
+// Builds the form's controls now, if they are not yet.
+void BuildControls(const std::shared_ptr<FormState>& state);
 // Hides a form into the notification area, as the tool window it is there.
 void HideIntoTray(FormState& state);
 
@@ -63,7 +66,10 @@ public:
     std::int16_t Value(ControlId checkBox) override;
 
     // For tests: the widget that shows the form.
-    QWidget* Widget() const { return state_->widget; }
+    QWidget* Widget() const {
+        BuildControls(state_);
+        return state_->widget;
+    }
 
 private:
     FormWidget& LoadedWidget();
