@@ -37,7 +37,6 @@ public:
     void FormDestroyed(Win32FormWindow* form);
     void FormDeleted(Win32FormWindow* form);
     void TaskbarCreated();
-    bool FatalErrorReported() const { return fatal_; }
     // The application title, as the program's pictures are named after it.
     const std::wstring& Title() const { return wideTitle_; }
     UINT TaskbarCreatedMessage() const { return taskbarCreatedMessage_; }
