@@ -107,7 +107,7 @@ protected:
         window.reset(static_cast<QtFormWindow*>(forms.CreateForm(layout, events).release()));
         return *window;
     }
-    QWidget& Form() { return *window->Widget(); }
+    QWidget& Form() { return *table.Widget(window->hWnd()); }
     template <class Widget = QWidget>
     Widget* Control(const char* name) {
         return Form().findChild<Widget*>(QString::fromLatin1(name));

@@ -48,8 +48,8 @@ struct QtBackend : QtPlatform {
         });
     }
 
-    static QWidget& Widget(FormWindow& form) { return *static_cast<QtFormWindow&>(form).Widget(); }
-    static QWidget& Control(FormWindow& form, ControlId id) {
+    QWidget& Widget(FormWindow& form) { return *table.Widget(form.hWnd()); }
+    QWidget& Control(FormWindow& form, ControlId id) {
         return *Widget(form).findChild<QWidget*>(QString::fromLatin1(Form1Layout().Control(id).name));
     }
     static int Pixels(int twips) { return twips / kTwipsPerPixelAt96Dpi; }

@@ -49,7 +49,7 @@ TEST_F(BackendTest, AWindowShownForLackOfATrayGoesIntoOneThatArrivesUnlessTheUse
         QtFormsToolkit graced{table, {[this] { return trayHost.available; }, false, 50}};
         graced.Start(kIdentity);
         const std::unique_ptr<FormWindow> form = graced.CreateForm(Form1Layout(), events);
-        QWidget* widget = static_cast<QtFormWindow&>(*form).Widget();
+        QWidget* widget = table.Widget(form->hWnd());
         bool shownAtOnce = true, shownAfterGrace = false;
         QTimer::singleShot(0, [&] { shownAtOnce = widget->isVisible(); });
         QTimer::singleShot(1000, [&] {

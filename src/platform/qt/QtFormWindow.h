@@ -15,8 +15,8 @@ namespace vedodud::qt {
 
 class QtFormsToolkit;
 
-// Shared with every Qt connection of the form, so that it outlives a FormWindow that the program
-// drops while one of the form's own calls (a popup menu) is still on the stack.
+// Shared by the FormWindow and the form's own calls, so that it outlives a FormWindow that the
+// program drops while one of them (a popup menu) is still on the stack.
 struct FormState {
     enum class Life { Loaded, Destroying, Unloaded };
 
@@ -34,6 +34,7 @@ struct FormState {
     Long iconHandle = 0;
     Life life = Life::Loaded;
     bool shownBefore = false;
+    QObject context;  // of every connection and callback of the form: none runs once the state is gone
 };
 
 // Builds the form hidden, its timers running.
@@ -61,9 +62,6 @@ public:
     Colour FillColor(ControlId shape) override;
     void SetFillColor(ControlId shape, Colour colour) override;
     std::int16_t Value(ControlId checkBox) override;
-
-    // For tests: the widget that shows the form.
-    QWidget* Widget() const { return state_->widget; }
 
 private:
     FormWidget& LoadedWidget();
