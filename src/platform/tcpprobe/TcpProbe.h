@@ -9,10 +9,6 @@
 
 namespace vedodud {
 
-// Name lookup and connect together never take longer than this: well inside the 10 s tick, so ticks
-// never overlap.
-inline constexpr std::chrono::milliseconds kProbeBudget{5000};
-
 // Name lookups given up on that may still be running before further names are refused outright.
 // An address typed as such needs no lookup and is not held up by them.
 inline constexpr int kMaxPendingLookups = 2;
