@@ -23,7 +23,7 @@ protected:
     test::LoopbackPort listener{AF_INET, true};
     // Answers only once released: the probe's verdict cannot come before that.
     ScriptedLookup lookup{/*held=*/true};
-    TcpProbe probe{kProbeBudget, lookup.AnsweringWith(listener.port()), WaitHandlingEvents};
+    TcpProbe probe{codePage, kProbeBudget, lookup.AnsweringWith(listener.port()), WaitHandlingEvents};
     std::string url = "http://slow.test:" + std::to_string(listener.port()) + "/";
 };
 

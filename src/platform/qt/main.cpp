@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
     vedodud::qt::QtShell shell(table, codePage, trayHost);
     trayHost.OnChange([&forms] { forms.TrayChanged(); });
     // The window stays alive while a probe waits for its answer.
-    vedodud::TcpProbe internet(vedodud::kProbeBudget, vedodud::SystemNameLookup,
+    vedodud::TcpProbe internet(codePage, vedodud::kProbeBudget, vedodud::SystemNameLookup,
                                vedodud::qt::WaitHandlingEvents);
 
     vedodud::Platform platform{forms, windows, shell, internet, codePage};
