@@ -49,7 +49,7 @@ const QString kItemInterface = QStringLiteral("org.kde.StatusNotifierItem");
 const QString kMenuInterface = QStringLiteral("com.canonical.dbusmenu");
 const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
 
-QIcon IconOfSizes(std::initializer_list<int> sizes) {
+QIcon IconOfSizes(const QList<int>& sizes) {
     QIcon icon;
     for (const int size : sizes) {
         QPixmap pixmap(size, size);
@@ -164,6 +164,26 @@ TEST_F(TrayBusTest, EveryCallGetsItsReplyOrTheErrorThatNamesWhatWasWrong) {
                                    << reply.errorMessage().toStdString();
     }
 
+    // Answers bounded whatever the icon's sizes: pixels of two sizes, none above 64.
+    item->SetIcon(IconOfSizes({16, 22, 24, 32, 48, 64, 128, 256, 1024}));
+    const QDBusMessage all = Call(kItem, kProperties, "GetAll", {kItemInterface});
+    const QDBusMessage one = Call(kItem, kProperties, "Get", {kItemInterface, QStringLiteral("IconPixmap")});
+    ASSERT_EQ(all.arguments().size(), 1);
+    ASSERT_EQ(one.arguments().size(), 1);
+    for (const QVariant& answer : {qdbus_cast<QVariantMap>(all.arguments().at(0)).value("IconPixmap"),
+                                   one.arguments().at(0).value<QDBusVariant>().variant()}) {
+        const DBusIconPixmaps pixmaps = qdbus_cast<DBusIconPixmaps>(answer);
+        qsizetype bytes = 0;
+        for (const DBusIconPixmap& pixmap : pixmaps) {
+            EXPECT_LE(std::max(pixmap.width, pixmap.height), 64);
+            bytes += pixmap.argb.size();
+        }
+        EXPECT_EQ(pixmaps.size(), 2);
+        EXPECT_LE(bytes, 20000);
+    }
+    const QVariantMap properties = qdbus_cast<QVariantMap>(all.arguments().at(0));
+    EXPECT_EQ(properties.value("IconName").toString(), "vedodud");
+
     // Replies bounded by the menu: each existing id once, unknown ones named once each.
     const QDBusMessage group =
         Call(kMenu, kMenuInterface, "GetGroupProperties", {Marshalled(manyIds), QStringList()});
@@ -184,12 +204,21 @@ TEST_F(TrayBusTest, EveryCallGetsItsReplyOrTheErrorThatNamesWhatWasWrong) {
                                                  QSystemTrayIcon::MiddleClick}));
 }
 
-TEST_F(TrayBusTest, TheIconOffersEachOfItsSizesOnce) {
-    EXPECT_EQ(IconPixmaps(IconOfSizes({16, 32, 48, 1024})).size(), 3);
-    const DBusIconPixmaps fallback = IconPixmaps(IconOfSizes({32}));  // asked for 16, 22, 32, 48
-    QList<int> widths;
-    for (const DBusIconPixmap& pixmap : fallback) widths << pixmap.width;
-    EXPECT_EQ(widths, (QList<int>{32}));
+TEST_F(TrayBusTest, TheIconOffersASmallAndAMediumSizeEachOnce) {
+    const struct {
+        QList<int> has, offered;
+    } cases[] = {
+        {{16, 32, 48, 1024}, {16, 48}},
+        {{16, 22, 24, 32, 48, 64, 128, 256}, {22, 64}},
+        {{128, 256}, {22, 64}},
+        {{32}, {22, 32}},  // the small one scaled down from it
+        {{16}, {16}},      // never scaled up
+    };
+    for (const auto& c : cases) {
+        QList<int> widths;
+        for (const DBusIconPixmap& pixmap : IconPixmaps(IconOfSizes(c.has))) widths << pixmap.width;
+        EXPECT_EQ(widths, c.offered) << c.has.size() << " sizes from " << c.has.first();
+    }
     const DBusIconPixmap& first = IconPixmaps(IconOfSizes({16})).at(0);
     EXPECT_EQ(first.argb.size(), 16 * 16 * 4);
     EXPECT_EQ(first.argb.mid(0, 4), QByteArray(4, '\0'));                       // a transparent corner

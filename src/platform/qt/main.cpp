@@ -12,7 +12,17 @@
 #include "platform/qt/tray/TrayHost.h"
 #include "platform/tcpprobe/TcpProbe.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 int main(int argc, char** argv) {
+#ifdef __GLIBC__
+    // Any bus caller can make the program build many replies of several kilobytes at once. Blocks
+    // that size get mappings of their own, handed back whole when freed, so a flood of calls does
+    // not leave the heap at its high-water mark.
+    mallopt(M_MMAP_THRESHOLD, 8 * 1024);
+#endif
     vedodud::qt::ChoosePlatform();
     QApplication application(argc, argv);  // also sets the locale the code page follows
 

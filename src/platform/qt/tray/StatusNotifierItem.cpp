@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDBusObjectPath>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QtEndian>
 #include <algorithm>
@@ -14,10 +15,21 @@ namespace {
 
 const QString kItemPath = QStringLiteral("/StatusNotifierItem");
 const QString kMenuPath = QStringLiteral("/MenuBar");
-// Sizes for an icon that does not say which it has; hosts scale the nearest.
-constexpr int kFallbackSizes[] = {16, 22, 32, 48};
-// Larger ones only make every read of the icon heavier: no panel shows them.
-constexpr int kLargestSize = 256;
+// Hosts scale the nearest of a small size, for the panel, and a medium one, as Qt's own tray
+// offers. Nothing larger: every read of the icon would carry it, and a caller may read it in a loop.
+constexpr int kSmallSize = 22;
+constexpr int kLargestSize = 64;
+// The theme icon the package installs, which hosts that prefer names draw crisp at any size.
+const QString kIconName = QStringLiteral("vedodud");
+
+// Where the uninstalled program's build lays its icons out as a theme beside it; installed, the
+// name alone finds the package's.
+QString IconThemePathBesideProgram() {
+    const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/icons");
+    const bool present = QFileInfo::exists(path + QStringLiteral("/hicolor/scalable/apps/") + kIconName +
+                                           QStringLiteral(".svg"));
+    return present ? path : QString();
+}
 
 QString NextConnectionName() {
     static int count = 0;
@@ -39,18 +51,26 @@ QByteArray NetworkOrderArgb(const QImage& image) {
 DBusIconPixmaps IconPixmaps(const QIcon& icon) {
     DBusIconPixmaps pixmaps;
     if (icon.isNull()) return pixmaps;
-    QList<int> sizes;
-    for (const QSize size : icon.availableSizes())
-        if (size.width() > 0 && size.width() <= kLargestSize) sizes << size.width();
-    if (sizes.isEmpty()) sizes = QList<int>(std::begin(kFallbackSizes), std::end(kFallbackSizes));
-    std::sort(sizes.begin(), sizes.end());
+    const qreal ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
+    const int small = qRound(kSmallSize * ratio), largest = qRound(kLargestSize * ratio);
+    // The largest size the icon has in each range, else the range's top, scaled from what it has.
+    int sizes[] = {0, 0};
+    for (const QSize size : icon.availableSizes()) {
+        const int side = std::max(size.width(), size.height());
+        if (side > largest) continue;
+        int& pick = sizes[side <= small ? 0 : 1];
+        pick = std::max(pick, side);
+    }
+    if (!sizes[0]) sizes[0] = small;
+    if (!sizes[1]) sizes[1] = largest;
     for (const int size : sizes) {
-        const QImage image = icon.pixmap(size, size).toImage().convertToFormat(QImage::Format_ARGB32);
+        const QImage image =
+            icon.pixmap(QSize(size, size), 1.0).toImage().convertToFormat(QImage::Format_ARGB32);
         // An icon gives its nearest size for one it lacks: each size is offered once.
         const bool known = std::any_of(pixmaps.begin(), pixmaps.end(), [&image](const DBusIconPixmap& p) {
             return p.width == image.width() && p.height == image.height();
         });
-        if (image.isNull() || known) continue;
+        if (image.isNull() || known || std::max(image.width(), image.height()) > largest) continue;
         pixmaps << DBusIconPixmap{image.width(), image.height(), NetworkOrderArgb(image)};
     }
     return pixmaps;
@@ -108,11 +128,11 @@ BusInterface StatusNotifierItem::Interface() {
              {QStringLiteral("Title"), s, [] { return QVariant(QGuiApplication::applicationDisplayName()); }},
              {QStringLiteral("Status"), s, constant(QStringLiteral("Active"))},
              {QStringLiteral("WindowId"), QStringLiteral("i"), constant(0)},
-             {QStringLiteral("IconThemePath"), s, constant(QString())},
+             {QStringLiteral("IconThemePath"), s, constant(IconThemePathBesideProgram())},
              {QStringLiteral("Menu"), QStringLiteral("o"),
               constant(QVariant::fromValue(QDBusObjectPath(kMenuPath)))},
              {QStringLiteral("ItemIsMenu"), QStringLiteral("b"), constant(false)},
-             {QStringLiteral("IconName"), s, constant(QString())},
+             {QStringLiteral("IconName"), s, constant(kIconName)},
              {QStringLiteral("IconPixmap"), pixmaps, [this] { return QVariant::fromValue(pixmaps_); }},
              {QStringLiteral("OverlayIconName"), s, constant(QString())},
              {QStringLiteral("OverlayIconPixmap"), pixmaps, constant(QVariant::fromValue(none))},

@@ -47,7 +47,8 @@ private:
     QString tip_;
 };
 
-// Each size the icon has, up to 256 pixels, once: (iiay) as hosts read it.
+// A small size of the icon and a medium one, none above 64 pixels (times the screen's pixel ratio),
+// each once: (iiay) as hosts read it.
 DBusIconPixmaps IconPixmaps(const QIcon& icon);
 
 }  // namespace vedodud::qt
