@@ -25,9 +25,6 @@ public:
     void MsgBox(const WString& prompt, int buttons) override;
     int Run() override;
     void ReportFatalError(const std::string& message) override;
-    // Handles every message waiting now as Run() does, without waiting for more; for tests.
-    void DispatchWaiting();
-
     // Dispatches one message as Run() does; false once the program is ending (no form left, or a
     // fatal error reported).
     bool Dispatch(MSG& msg);
