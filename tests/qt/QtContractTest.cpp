@@ -37,7 +37,7 @@ struct QtBackend : QtPlatform {
     void RightClickIcon() {
         const auto items = shell.Items();
         ASSERT_EQ(items.size(), 1u);
-        items.front()->activated(QSystemTrayIcon::Context);
+        items.front()->activated(TrayItem::Activation::ContextMenu);
     }
     void AnswerNextMessageBox(ShownBox& seen) {
         WhenOpen<QMessageBox>(&QApplication::activeModalWidget, [&seen](QMessageBox& box) {

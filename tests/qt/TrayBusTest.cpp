@@ -199,9 +199,9 @@ TEST_F(TrayBusTest, EveryCallGetsItsReplyOrTheErrorThatNamesWhatWasWrong) {
     // A hundred clicks on one entry in one call choose it once.
     QCoreApplication::processEvents();
     EXPECT_EQ(doStuffChosen, 1);
-    EXPECT_EQ(activations,
-              (std::vector<TrayItem::Activation>{QSystemTrayIcon::Trigger, QSystemTrayIcon::Context,
-                                                 QSystemTrayIcon::MiddleClick}));
+    EXPECT_EQ(activations, (std::vector<TrayItem::Activation>{TrayItem::Activation::Click,
+                                                              TrayItem::Activation::ContextMenu,
+                                                              TrayItem::Activation::MiddleClick}));
 }
 
 TEST_F(TrayBusTest, TheIconOffersASmallAndAMediumSizeEachOnce) {

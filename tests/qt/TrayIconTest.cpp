@@ -77,13 +77,13 @@ TEST_F(TrayIconTest, AModifyKeepsAnUnflaggedImageAndReadsATipWithoutItsNul) {
 TEST_F(TrayIconTest, MouseActivityArrivesAsTheCallbackMessageWithTheMouseMessage) {
     Notify(NIM_ADD, Record(hWnd, 5, NIF_MESSAGE | NIF_ICON, icon));
     struct Case {
-        QSystemTrayIcon::ActivationReason reason;
+        TrayItem::Activation reason;
         std::vector<std::pair<Long, Long>> expected;
     };
-    for (const Case& c : {Case{QSystemTrayIcon::Context, {{5, 0x204}, {5, 0x205}}},
-                          Case{QSystemTrayIcon::Trigger, {{5, 0x201}, {5, 0x202}}},
-                          Case{QSystemTrayIcon::DoubleClick, {{5, 0x203}}},
-                          Case{QSystemTrayIcon::MiddleClick, {{5, 0x207}, {5, 0x208}}}}) {
+    for (const Case& c : {Case{TrayItem::Activation::ContextMenu, {{5, 0x204}, {5, 0x205}}},
+                          Case{TrayItem::Activation::Click, {{5, 0x201}, {5, 0x202}}},
+                          Case{TrayItem::Activation::DoubleClick, {{5, 0x203}}},
+                          Case{TrayItem::Activation::MiddleClick, {{5, 0x207}, {5, 0x208}}}}) {
         received.clear();
         Item(hWnd, 5)->activated(c.reason);
         EXPECT_TRUE(received.empty());  // queued, not sent from inside Qt's mouse handling
@@ -95,10 +95,10 @@ TEST_F(TrayIconTest, MouseActivityArrivesAsTheCallbackMessageWithTheMouseMessage
 // A host that asks for the menu many times at once gets one menu; a later request gets another.
 TEST_F(TrayIconTest, RepeatsOfAnActivationStillOnItsWayAreOne) {
     Notify(NIM_ADD, Record(hWnd, 5, NIF_MESSAGE | NIF_ICON, icon));
-    for (int i = 0; i < 100; ++i) Item(hWnd, 5)->activated(QSystemTrayIcon::Context);
+    for (int i = 0; i < 100; ++i) Item(hWnd, 5)->activated(TrayItem::Activation::ContextMenu);
     Settle();
     EXPECT_EQ(received, (std::vector<std::pair<Long, Long>>{{5, 0x204}, {5, 0x205}}));
-    Activate(Item(hWnd, 5), QSystemTrayIcon::Context);
+    Activate(Item(hWnd, 5), TrayItem::Activation::ContextMenu);
     EXPECT_EQ(received.size(), 4u);
 }
 
@@ -112,7 +112,7 @@ TEST_F(TrayIconTest, AnIconDeletedByItsOwnClickGetsNoMoreMessages) {
         return 0;
     });
     windows.SetWindowLongA(hWnd, GWL_WNDPROC, deleter);
-    Activate(Item(hWnd, 0), QSystemTrayIcon::Context);
+    Activate(Item(hWnd, 0), TrayItem::Activation::ContextMenu);
     EXPECT_EQ(received, (std::vector<std::pair<Long, Long>>{{0, 0x204}}));
     EXPECT_EQ(shell.IconCount(), 0u);
 }
@@ -131,7 +131,7 @@ TEST_F(TrayIconTest, WithoutATrayTheIconWaitsAndAppearsWithItsTipWhenOneArrives)
     EXPECT_EQ(item->tip, "Shoutcast/Dezorav Ovozeri");
     EXPECT_FALSE(item->icon.isNull());
     EXPECT_EQ(shell.IconCount(), 1u);
-    Activate(item, QSystemTrayIcon::Context);
+    Activate(item, TrayItem::Activation::ContextMenu);
     EXPECT_EQ(received, (std::vector<std::pair<Long, Long>>{{0, 0x204}, {0, 0x205}}));
 }
 

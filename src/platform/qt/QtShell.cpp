@@ -42,16 +42,14 @@ void QtShell::DeleteLater(QObject* object) {
 
 std::vector<Long> MouseMessagesFor(TrayItem::Activation reason) {
     switch (reason) {
-        case QSystemTrayIcon::Context:
+        case TrayItem::Activation::ContextMenu:
             return {WM_RBUTTONDOWN, WM_RBUTTONUP};
-        case QSystemTrayIcon::Trigger:
+        case TrayItem::Activation::Click:
             return {WM_LBUTTONDOWN, WM_LBUTTONUP};
-        case QSystemTrayIcon::DoubleClick:
+        case TrayItem::Activation::DoubleClick:
             return {WM_LBUTTONDBLCLK};
-        case QSystemTrayIcon::MiddleClick:
+        case TrayItem::Activation::MiddleClick:
             return {WM_MBUTTONDOWN, WM_MBUTTONUP};
-        case QSystemTrayIcon::Unknown:
-            break;
     }
     return {};
 }
@@ -126,7 +124,8 @@ void QtShell::Place(Key key, Icon& icon) {
     const TrayKind kind = host_.ItemKind();
     if (kind == TrayKind::Undecided) return;
     const std::uint64_t generation = host_.Generation(kind);
-    if (icon.item && icon.kind == kind && icon.generation == generation && !icon.item->Lost()) return;
+    if (icon.item && icon.kind == kind && icon.generation == generation && !icon.item->CheckWhetherLost())
+        return;
     icon.item.reset();
     icon.hostMenu.reset();
     icon.kind = kind;
@@ -192,7 +191,7 @@ void QtShell::HostOpensMenu(Key key) {
     // A right-click as the window knows it, now, not later: the host reads the menu as soon as
     // this returns. The window's popup fills the host's menu; the choice comes back later.
     const HostMenuScope scope(table_, key.first, found->second.hostMenu.get());
-    SendMouseMessages(key, QSystemTrayIcon::Context);
+    SendMouseMessages(key, TrayItem::Activation::ContextMenu);
 }
 
 void QtShell::SendMouseMessages(Key key, TrayItem::Activation reason) {

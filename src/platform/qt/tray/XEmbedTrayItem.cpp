@@ -198,7 +198,7 @@ XEmbedTrayItem::XEmbedTrayItem(std::uint32_t trayWindow, std::function<void(bool
     // desktop may size it from nothing (trayer's GtkSocket makes it one pixel wide).
     showWhenEmbedded_.setInterval(kEmbedPollMs);
     QObject::connect(&showWhenEmbedded_, &QTimer::timeout, this, [this] {
-        const bool lost = Lost();
+        const bool lost = CheckWhetherLost();
         if (!lost && !embedded_ && sinceRequest_.elapsed() <= kDockWaitMs) return;  // still waiting
         showWhenEmbedded_.stop();
         if (answered_) answered_(embedded_);
@@ -325,16 +325,16 @@ void XEmbedTrayItem::paintEvent(QPaintEvent*) {
 }
 
 void XEmbedTrayItem::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::RightButton) Activate(QSystemTrayIcon::Context);
-    if (event->button() == Qt::LeftButton) Activate(QSystemTrayIcon::Trigger);
-    if (event->button() == Qt::MiddleButton) Activate(QSystemTrayIcon::MiddleClick);
+    if (event->button() == Qt::RightButton) Activate(Activation::ContextMenu);
+    if (event->button() == Qt::LeftButton) Activate(Activation::Click);
+    if (event->button() == Qt::MiddleButton) Activate(Activation::MiddleClick);
 }
 
 void XEmbedTrayItem::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) Activate(QSystemTrayIcon::DoubleClick);
+    if (event->button() == Qt::LeftButton) Activate(Activation::DoubleClick);
 }
 
-bool XEmbedTrayItem::Lost() {
+bool XEmbedTrayItem::CheckWhetherLost() {
     // A tray that dies hands its icons back to the root window: the icon must be made anew for the
     // next tray. One that never takes the icon is found out by the wait after the request.
     if (lost_) return true;

@@ -47,7 +47,7 @@ public:
     bool ExportsMenu() const override { return false; }
     void SetMenu(QMenu*, std::function<void()>) override {}
     void Retire() override;
-    bool Lost() override;
+    bool CheckWhetherLost() override;
 
 protected:
     bool event(QEvent* event) override;
