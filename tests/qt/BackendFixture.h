@@ -19,7 +19,7 @@
 #include "platform/qt/QtShell.h"
 #include "platform/qt/QtWindowManager.h"
 #include "platform/qt/WindowTable.h"
-#include "platform/qt/tray/TrayHost.h"
+#include "platform/qt/tray/NotificationArea.h"
 #include "support/RecordingEvents.h"
 #include "ui/Form1Layout.h"
 
@@ -45,7 +45,7 @@ struct FakeTrayItem : QObject, TrayItem {
 };
 
 // A notification area the test switches on and off, of either kind.
-struct FakeTrayHost : TrayHost {
+struct FakeNotificationArea : NotificationArea {
     bool available = true;
     bool showsExportedMenus = false;
 
@@ -72,12 +72,12 @@ struct QtPlatform {
         QCoreApplication::processEvents();
     }
 
-    FakeTrayHost trayHost;
+    FakeNotificationArea notificationArea;
     WindowTable table;
     IconvCodePage codePage{"UTF-8"};
-    QtFormsToolkit forms{table, {[this] { return trayHost.available; }, false}};
+    QtFormsToolkit forms{table, {[this] { return notificationArea.available; }, false}};
     QtWindowManager windows{table};
-    QtShell shell{table, codePage, trayHost};
+    QtShell shell{table, codePage, notificationArea};
 
     FakeTrayItem* Item(Long hWnd, Long uID) const {
         return static_cast<FakeTrayItem*>(shell.Item(hWnd, uID));

@@ -12,8 +12,8 @@
 #include <QPainter>
 #include <QTest>
 
+#include "platform/qt/tray/NotificationArea.h"
 #include "platform/qt/tray/StatusNotifierItem.h"
-#include "platform/qt/tray/TrayHost.h"
 
 namespace vedodud::qt {
 
@@ -253,7 +253,7 @@ TEST_F(TrayBusTest, AFloodOfCallsIsAnsweredAndLeavesTheProgramAsItWas) {
 }
 
 // A panel that goes away while its watcher stays, and comes back: the program hears of both.
-TEST(TrayHostOnTheBus, AHostThatLeavesOrComesIsHeardFromTheWatcher) {
+TEST(NotificationAreaOnTheBus, AHostThatLeavesOrComesIsHeardFromTheWatcher) {
     const QString name = QStringLiteral("org.kde.StatusNotifierWatcher");
     QDBusConnection bus =
         QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("watcher"));
@@ -267,7 +267,7 @@ TEST(TrayHostOnTheBus, AHostThatLeavesOrComesIsHeardFromTheWatcher) {
                        {{QStringLiteral("StatusNotifierHostRegistered"), {}},
                         {QStringLiteral("StatusNotifierHostUnregistered"), {}}}});
     ASSERT_TRUE(bus.registerService(name));
-    DesktopTrayHost tray;
+    DesktopNotificationArea tray;
     int changes = 0;
     tray.OnChange([&changes] { ++changes; });
     ASSERT_TRUE(QTest::qWaitFor([&tray] { return tray.Available(); }, 5000));

@@ -118,14 +118,14 @@ TEST_F(TrayIconTest, AnIconDeletedByItsOwnClickGetsNoMoreMessages) {
 }
 
 TEST_F(TrayIconTest, WithoutATrayTheIconWaitsAndAppearsWithItsTipWhenOneArrives) {
-    trayHost.available = false;
+    notificationArea.available = false;
     ASSERT_EQ(Notify(NIM_ADD, Record(hWnd, 0, NIF_MESSAGE | NIF_ICON, icon)), 1);
     EXPECT_EQ(Notify(NIM_MODIFY, Record(hWnd, 0, NIF_TIP, 0, "Shoutcast/Dezorav Ovozeri")), 1);
     EXPECT_EQ(Item(hWnd, 0), nullptr);
     ASSERT_EQ(Notify(NIM_ADD, Record(hWnd, 1, NIF_ICON, icon)), 1);
     EXPECT_EQ(Notify(NIM_DELETE, Record(hWnd, 1, 0, 0)), 1);  // gone before any tray came
 
-    trayHost.Switch(true);
+    notificationArea.Switch(true);
     FakeTrayItem* item = Item(hWnd, 0);
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->tip, "Shoutcast/Dezorav Ovozeri");
@@ -136,7 +136,7 @@ TEST_F(TrayIconTest, WithoutATrayTheIconWaitsAndAppearsWithItsTipWhenOneArrives)
 }
 
 TEST_F(TrayIconTest, AHostThatShowsMenusGetsTheMenuTheWindowPopsUpAndTheChoiceLater) {
-    trayHost.showsExportedMenus = true;
+    notificationArea.showsExportedMenus = true;
     popUpOnRightClick = true;
     Notify(NIM_ADD, Record(hWnd, 0, NIF_MESSAGE | NIF_ICON, icon));
     QMenu* menu = shell.HostMenu(hWnd, 0);
@@ -162,7 +162,7 @@ TEST_F(TrayIconTest, AHostThatShowsMenusGetsTheMenuTheWindowPopsUpAndTheChoiceLa
 }
 
 TEST_F(TrayIconTest, AMenuPoppedUpWithoutTheHostAskingOpensOnTheScreen) {
-    trayHost.showsExportedMenus = true;
+    notificationArea.showsExportedMenus = true;
     Notify(NIM_ADD, Record(hWnd, 0, NIF_MESSAGE | NIF_ICON, icon));
     Settle();
     QString popped;

@@ -68,8 +68,8 @@ void PrepareBox(QMessageBox& box, const char* name, const std::string& title, co
 
 }  // namespace
 
-QtFormsToolkit::QtFormsToolkit(WindowTable& table, TrayHost& host)
-    : QtFormsToolkit(table, Options{[&host] { return host.Available(); }, true, kTrayGraceMs}) {}
+QtFormsToolkit::QtFormsToolkit(WindowTable& table, NotificationArea& area)
+    : QtFormsToolkit(table, Options{[&area] { return area.Available(); }, true, kTrayGraceMs}) {}
 
 QtFormsToolkit::QtFormsToolkit(WindowTable& table, Options options)
     : table_(table), options_(std::move(options)) {

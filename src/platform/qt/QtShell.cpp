@@ -54,14 +54,14 @@ std::vector<Long> MouseMessagesFor(TrayItem::Activation reason) {
     return {};
 }
 
-QtShell::QtShell(WindowTable& table, CodePage& codePage, TrayHost& host)
-    : table_(table), codePage_(codePage), host_(host), alive_(std::make_shared<bool>(true)) {
+QtShell::QtShell(WindowTable& table, CodePage& codePage, NotificationArea& area)
+    : table_(table), codePage_(codePage), area_(area), alive_(std::make_shared<bool>(true)) {
     // A destroyed window leaves no icon behind, whoever forgot to delete it.
     std::weak_ptr<bool> alive = alive_;
     table_.OnWindowRemoved([this, alive](Long hWnd) {
         if (alive.lock()) DropIconsOf(hWnd);
     });
-    host_.OnChange([this, alive] {
+    area_.OnChange([this, alive] {
         if (alive.lock()) PlaceAll();
     });
 }
@@ -121,9 +121,9 @@ void QtShell::Apply(Icon& icon, const Record& record) {
 }
 
 void QtShell::Place(Key key, Icon& icon) {
-    const TrayKind kind = host_.ItemKind();
+    const TrayKind kind = area_.ItemKind();
     if (kind == TrayKind::Undecided) return;
-    const std::uint64_t generation = host_.Generation(kind);
+    const std::uint64_t generation = area_.Generation(kind);
     if (icon.item && icon.kind == kind && icon.generation == generation && !icon.item->CheckWhetherLost())
         return;
     icon.item.reset();
@@ -137,7 +137,7 @@ void QtShell::Place(Key key, Icon& icon) {
                                           : kind == TrayKind::StatusNotifier ? "a StatusNotifierItem"
                                                                              : "waiting for a tray"));
     if (kind == TrayKind::None) return;
-    icon.item = host_.CreateItem(kind);
+    icon.item = area_.CreateItem(kind);
     if (icon.item) Show(key, icon);
 }
 

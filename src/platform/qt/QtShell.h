@@ -15,7 +15,7 @@
 #include "platform/CodePage.h"
 #include "platform/Shell.h"
 #include "platform/qt/WindowTable.h"
-#include "platform/qt/tray/TrayHost.h"
+#include "platform/qt/tray/NotificationArea.h"
 #include "platform/qt/tray/TrayItem.h"
 
 namespace vedodud::qt {
@@ -25,7 +25,7 @@ std::vector<Long> MouseMessagesFor(TrayItem::Activation reason);
 
 class QtShell final : public Shell {
 public:
-    QtShell(WindowTable& table, CodePage& codePage, TrayHost& host);
+    QtShell(WindowTable& table, CodePage& codePage, NotificationArea& area);
     ~QtShell() override;
 
     Long Shell_NotifyIconA(Long dwMessage, NotifyIconDataA& lpData) override;
@@ -70,7 +70,7 @@ private:
 
     WindowTable& table_;
     CodePage& codePage_;
-    TrayHost& host_;
+    NotificationArea& area_;
     std::map<Key, Icon> icons_;
     std::set<Activation> activationsUnderway_;  // queued or being handled
     std::shared_ptr<bool> alive_;

@@ -36,9 +36,11 @@ struct TrayFacts {
 TrayKind ChooseItemKind(const TrayFacts& facts);
 bool ItemVisible(const TrayFacts& facts);
 
-class TrayHost {
+// The desktop's notification area as the program sees it: what kind of item to make there, and
+// the items themselves. (In the StatusNotifierItem world the "host" is the panel that shows them.)
+class NotificationArea {
 public:
-    virtual ~TrayHost() = default;
+    virtual ~NotificationArea() = default;
 
     // What an icon shown now becomes. Undecided while the first answers are still on their way:
     // better to wait a moment than to dock in one kind of tray and move to the other.
@@ -64,10 +66,10 @@ private:
 
 // The session's real notification areas. Every question to the bus is asynchronous, so a panel
 // that hangs costs nothing but its icon; the X server is asked directly, as it always answers.
-class DesktopTrayHost final : public TrayHost {
+class DesktopNotificationArea final : public NotificationArea {
 public:
-    DesktopTrayHost();
-    ~DesktopTrayHost() override;
+    DesktopNotificationArea();
+    ~DesktopNotificationArea() override;
 
     TrayKind ItemKind() override;
     bool Available() override;

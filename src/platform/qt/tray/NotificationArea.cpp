@@ -1,4 +1,4 @@
-#include "platform/qt/tray/TrayHost.h"
+#include "platform/qt/tray/NotificationArea.h"
 
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
@@ -30,7 +30,7 @@ constexpr int kFirstDockPauseMs = 1000;
 
 }  // namespace
 
-DesktopTrayHost::DesktopTrayHost() : bus_(QDBusConnection::sessionBus()) {
+DesktopNotificationArea::DesktopNotificationArea() : bus_(QDBusConnection::sessionBus()) {
     sinceWatcherSeen_.start();
     if (bus_.isConnected()) {
         watcherWatch_ = std::make_unique<QDBusServiceWatcher>(kWatcherService, bus_,
@@ -70,14 +70,14 @@ DesktopTrayHost::DesktopTrayHost() : bus_(QDBusConnection::sessionBus()) {
     ChangedWhenAnswersAreDue();
 }
 
-void DesktopTrayHost::ChangedWhenAnswersAreDue() {
+void DesktopNotificationArea::ChangedWhenAnswersAreDue() {
     // Whatever is still unanswered by then no longer holds the icon back.
     QTimer::singleShot(kAnswerWaitMs, &context_, [this] { Changed(); });
 }
 
-DesktopTrayHost::~DesktopTrayHost() = default;
+DesktopNotificationArea::~DesktopNotificationArea() = default;
 
-void DesktopTrayHost::WatcherOwnerChanged(const QString& owner) {
+void DesktopNotificationArea::WatcherOwnerChanged(const QString& owner) {
     watcherPresent_ = owner.isEmpty() ? Answer::No : Answer::Yes;
     hostRegistered_ = owner.isEmpty() ? Answer::No : Answer::Pending;
     ++statusNotifierGeneration_;  // items registered with an earlier watcher are forgotten
@@ -90,7 +90,7 @@ void DesktopTrayHost::WatcherOwnerChanged(const QString& owner) {
     Changed();
 }
 
-void DesktopTrayHost::AskWhetherAHostIsRegistered() {
+void DesktopNotificationArea::AskWhetherAHostIsRegistered() {
     if (hostQuestionOut_) {
         askAgain_ = true;  // the answer on its way may be older than what led to this question
         return;
@@ -120,34 +120,34 @@ void DesktopTrayHost::AskWhetherAHostIsRegistered() {
         });
 }
 
-void DesktopTrayHost::PollWhileAHostIsAwaited() {
+void DesktopNotificationArea::PollWhileAHostIsAwaited() {
     // Hosts register with the watcher, which may not say so: ask until one is there.
     const bool awaited = watcherPresent_ == Answer::Yes && hostRegistered_ != Answer::Yes;
     if (awaited && !poll_.isActive()) poll_.start();
     if (!awaited) poll_.stop();
 }
 
-void DesktopTrayHost::LookForXEmbedTray() {
+void DesktopNotificationArea::LookForXEmbedTray() {
     const std::uint32_t tray = XEmbedTrayWindow();
     if (xembedWatch_) xembedWatch_->Follow(tray);
     if (tray != xembedTray_) NewXEmbedTray(tray);
 }
 
-void DesktopTrayHost::XEmbedTrayWent() {
+void DesktopNotificationArea::XEmbedTrayWent() {
     // Icons docked in it are gone with it, even if the next tray's window has the same number.
     NewXEmbedTray(0);
     LookForXEmbedTray();
     Changed();
 }
 
-void DesktopTrayHost::NewXEmbedTray(std::uint32_t tray) {
+void DesktopNotificationArea::NewXEmbedTray(std::uint32_t tray) {
     xembedTray_ = tray;
     ++xembedGeneration_;
     xembedRefusals_ = 0;
     xembedPause_.stop();
 }
 
-void DesktopTrayHost::XEmbedDockAnswered(std::uint64_t generation, bool taken) {
+void DesktopNotificationArea::XEmbedDockAnswered(std::uint64_t generation, bool taken) {
     if (generation != xembedGeneration_ || xembedPause_.isActive()) return;
     if (taken) {
         xembedRefusals_ = 0;
@@ -188,27 +188,27 @@ bool ItemVisible(const TrayFacts& facts) {
            (kind == TrayKind::StatusNotifier && facts.hostRegistered == TrayFacts::Answer::Yes);
 }
 
-TrayFacts DesktopTrayHost::Facts() const {
+TrayFacts DesktopNotificationArea::Facts() const {
     const bool refusing = xembedRefusals_ >= kDockAttempts;
     return {watcherPresent_, hostRegistered_, xembedTray_ != 0 && !refusing,
             sinceWatcherSeen_.elapsed() >= kAnswerWaitMs, xembedPause_.isActive() && !refusing};
 }
 
-TrayKind DesktopTrayHost::ItemKind() {
+TrayKind DesktopNotificationArea::ItemKind() {
     return ChooseItemKind(Facts());
 }
 
-bool DesktopTrayHost::Available() {
+bool DesktopNotificationArea::Available() {
     return ItemVisible(Facts());
 }
 
-std::uint64_t DesktopTrayHost::Generation(TrayKind kind) {
+std::uint64_t DesktopNotificationArea::Generation(TrayKind kind) {
     if (kind == TrayKind::XEmbed) return xembedGeneration_;
     if (kind == TrayKind::StatusNotifier) return statusNotifierGeneration_;
     return 0;
 }
 
-std::unique_ptr<TrayItem, RetireItem> DesktopTrayHost::CreateItem(TrayKind kind) {
+std::unique_ptr<TrayItem, RetireItem> DesktopNotificationArea::CreateItem(TrayKind kind) {
     if (kind == TrayKind::XEmbed && xembedTray_ != 0) {
         QPointer<QObject> host(&context_);
         auto answered = [this, host, generation = xembedGeneration_](bool taken) {
