@@ -66,6 +66,28 @@ struct FakeNotificationArea : NotificationArea {
 
 // The Qt backend's parts, wired as the program wires them, but for a tray host the test switches
 // and error reports that show no box.
+// The shell's icons as the tests look at them.
+class QtShellInspector {
+public:
+    // The item shown for (hWnd, uID), or nullptr (also while it waits for a tray).
+    static TrayItem* Item(const QtShell& shell, Long hWnd, Long uID) {
+        const auto found = shell.icons_.find({hWnd, uID});
+        return found == shell.icons_.end() ? nullptr : found->second.item.get();
+    }
+    static std::vector<TrayItem*> Items(const QtShell& shell) {
+        std::vector<TrayItem*> shown;
+        for (const auto& [key, icon] : shell.icons_)
+            if (icon.item) shown.push_back(icon.item.get());
+        return shown;
+    }
+    // The menu handed to a host that shows menus itself, or nullptr.
+    static QMenu* HostMenu(const QtShell& shell, Long hWnd, Long uID) {
+        const auto found = shell.icons_.find({hWnd, uID});
+        return found == shell.icons_.end() ? nullptr : found->second.hostMenu.get();
+    }
+    static std::size_t IconCount(const QtShell& shell) { return shell.icons_.size(); }
+};
+
 struct QtPlatform {
     static void Settle() {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -80,7 +102,7 @@ struct QtPlatform {
     QtShell shell{table, codePage, notificationArea};
 
     FakeTrayItem* Item(Long hWnd, Long uID) const {
-        return static_cast<FakeTrayItem*>(shell.Item(hWnd, uID));
+        return static_cast<FakeTrayItem*>(QtShellInspector::Item(shell, hWnd, uID));
     }
 };
 

@@ -30,12 +30,13 @@ void WhenOpen(QWidget* (*active)(), std::function<void(Widget&)> act) {
 struct QtBackend : QtPlatform {
     std::vector<WString> ShownTips() {
         std::vector<WString> tips;
-        for (TrayItem* item : shell.Items()) tips.push_back(Wide(static_cast<FakeTrayItem*>(item)->tip));
+        for (TrayItem* item : QtShellInspector::Items(shell))
+            tips.push_back(Wide(static_cast<FakeTrayItem*>(item)->tip));
         std::sort(tips.begin(), tips.end());
         return tips;
     }
     void RightClickIcon() {
-        const auto items = shell.Items();
+        const auto items = QtShellInspector::Items(shell);
         ASSERT_EQ(items.size(), 1u);
         items.front()->activated(TrayItem::Activation::ContextMenu);
     }

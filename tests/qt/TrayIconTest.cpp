@@ -114,7 +114,7 @@ TEST_F(TrayIconTest, AnIconDeletedByItsOwnClickGetsNoMoreMessages) {
     windows.SetWindowLongA(hWnd, GWL_WNDPROC, deleter);
     Activate(Item(hWnd, 0), TrayItem::Activation::ContextMenu);
     EXPECT_EQ(received, (std::vector<std::pair<Long, Long>>{{0, 0x204}}));
-    EXPECT_EQ(shell.IconCount(), 0u);
+    EXPECT_EQ(QtShellInspector::IconCount(shell), 0u);
 }
 
 TEST_F(TrayIconTest, WithoutATrayTheIconWaitsAndAppearsWithItsTipWhenOneArrives) {
@@ -130,7 +130,7 @@ TEST_F(TrayIconTest, WithoutATrayTheIconWaitsAndAppearsWithItsTipWhenOneArrives)
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->tip, "Shoutcast/Dezorav Ovozeri");
     EXPECT_FALSE(item->icon.isNull());
-    EXPECT_EQ(shell.IconCount(), 1u);
+    EXPECT_EQ(QtShellInspector::IconCount(shell), 1u);
     Activate(item, TrayItem::Activation::ContextMenu);
     EXPECT_EQ(received, (std::vector<std::pair<Long, Long>>{{0, 0x204}, {0, 0x205}}));
 }
@@ -139,7 +139,7 @@ TEST_F(TrayIconTest, AHostThatShowsMenusGetsTheMenuTheWindowPopsUpAndTheChoiceLa
     notificationArea.showsExportedMenus = true;
     popUpOnRightClick = true;
     Notify(NIM_ADD, Record(hWnd, 0, NIF_MESSAGE | NIF_ICON, icon));
-    QMenu* menu = shell.HostMenu(hWnd, 0);
+    QMenu* menu = QtShellInspector::HostMenu(shell, hWnd, 0);
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(Item(hWnd, 0)->menu, menu);
     Settle();  // filled at once, for hosts that read it before any click
@@ -158,7 +158,7 @@ TEST_F(TrayIconTest, AHostThatShowsMenusGetsTheMenuTheWindowPopsUpAndTheChoiceLa
     EXPECT_EQ(events.log, (std::vector<std::string>{"menu:mnuTrayClose"}));
     known.front()->trigger();  // a late choice for a window that is gone is dropped
     EXPECT_EQ(events.log, (std::vector<std::string>{"menu:mnuTrayClose"}));
-    EXPECT_EQ(shell.IconCount(), 0u);
+    EXPECT_EQ(QtShellInspector::IconCount(shell), 0u);
 }
 
 TEST_F(TrayIconTest, AMenuPoppedUpWithoutTheHostAskingOpensOnTheScreen) {
@@ -174,14 +174,15 @@ TEST_F(TrayIconTest, AMenuPoppedUpWithoutTheHostAskingOpensOnTheScreen) {
     });
     window->PopupMenu(MenuId::mnuTray);  // what a host calling ContextMenu leads to
     EXPECT_EQ(popped, "mnuTray");
-    EXPECT_TRUE(shell.HostMenu(hWnd, 0)->actions().isEmpty());  // the host's stays unfilled
+    EXPECT_TRUE(
+        QtShellInspector::HostMenu(shell, hWnd, 0)->actions().isEmpty());  // the host's stays unfilled
 }
 
 TEST_F(TrayIconTest, UnloadingTheWindowLeavesNoIconBehind) {
     Notify(NIM_ADD, Record(hWnd, 0, 3, icon));
     Notify(NIM_ADD, Record(hWnd, 1, 3, icon));
     window->Unload();
-    EXPECT_EQ(shell.IconCount(), 0u);
+    EXPECT_EQ(QtShellInspector::IconCount(shell), 0u);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "platform/common/DebugLog.h"
 #include "platform/common/NotifyIconRecord.h"
+#include "platform/qt/ContextBound.h"
 #include "platform/qt/Rendering.h"
 
 namespace vedodud::qt {
@@ -55,15 +56,10 @@ std::vector<Long> MouseMessagesFor(TrayItem::Activation reason) {
 }
 
 QtShell::QtShell(WindowTable& table, CodePage& codePage, NotificationArea& area)
-    : table_(table), codePage_(codePage), area_(area), alive_(std::make_shared<bool>(true)) {
+    : table_(table), codePage_(codePage), area_(area) {
     // A destroyed window leaves no icon behind, whoever forgot to delete it.
-    std::weak_ptr<bool> alive = alive_;
-    table_.OnWindowRemoved([this, alive](Long hWnd) {
-        if (alive.lock()) DropIconsOf(hWnd);
-    });
-    area_.OnChange([this, alive] {
-        if (alive.lock()) PlaceAll();
-    });
+    table_.OnWindowRemoved(BoundTo(&context_, [this](Long hWnd) { DropIconsOf(hWnd); }));
+    area_.OnChange(BoundTo(&context_, [this] { PlaceAll(); }));
 }
 
 QtShell::~QtShell() = default;
@@ -76,11 +72,7 @@ Long QtShell::Shell_NotifyIconA(Long dwMessage, NotifyIconDataA& lpData) {
         if (dwMessage == NIM_MODIFY) result = Modify(record);
         if (dwMessage == NIM_DELETE) result = Delete(record);
     }
-    // The caller ignores the answer, as Windows programs do; the log is the only trace.
-    if (result == 0 && DebugLogEnabled())
-        DebugLog("shell", "operation " + std::to_string(dwMessage) + " refused for icon (" +
-                              std::to_string(record.hWnd) + ", " + std::to_string(record.uID) +
-                              "), record of " + std::to_string(record.cbSize) + " bytes");
+    if (result == 0) LogRefusedOperation(dwMessage, record);
     return result;
 }
 
@@ -148,24 +140,20 @@ void QtShell::PlaceAll() {
 void QtShell::Show(Key key, Icon& icon) {
     TrayItem& item = *icon.item;
     item.activated = [this, key](TrayItem::Activation reason) { Activated(key, reason); };
-    std::weak_ptr<bool> alive = alive_;
-    item.dropped = [this, alive, key] {
+    item.dropped = BoundTo(&context_, [this, key] {
         const auto found = icons_.find(key);
-        if (alive.lock() && found != icons_.end()) Place(key, found->second);
-    };
+        if (found != icons_.end()) Place(key, found->second);
+    });
     // An XEmbed tray gets no menu: the window decides what a click means. A host that shows menus
     // itself gets one, which the window fills when it is opened.
     if (item.ExportsMenu()) {
         icon.hostMenu.reset(new QMenu());
-        item.SetMenu(icon.hostMenu.get(), [this, alive, key] {
-            if (alive.lock()) HostOpensMenu(key);
-        });
+        const auto hostOpensMenu = BoundTo(&context_, [this, key] { HostOpensMenu(key); });
+        item.SetMenu(icon.hostMenu.get(), hostOpensMenu);
         // Hosts read the menu as soon as the item registers and may show it without announcing
         // it (xfce4-panel 4.18 never does for the top level): have the window fill it now, the
         // way a right-click would; the exported menu tells a host that has already read it.
-        table_.Later([this, alive, key] {
-            if (alive.lock()) HostOpensMenu(key);
-        });
+        table_.Later(hostOpensMenu);
     }
     item.SetIcon(icon.image);
     item.SetToolTip(icon.tip);
@@ -177,12 +165,12 @@ void QtShell::Activated(Key key, TrayItem::Activation reason) {
     // menu many times at once gets one menu.
     const Activation underway{key, reason};
     if (!activationsUnderway_.insert(underway).second) return;
-    std::weak_ptr<bool> alive = alive_;
-    table_.Later([this, alive, underway] {
-        if (!alive.lock()) return;
+    table_.Later(BoundTo(&context_, [this, underway] {
+        // Bound before the window's handler runs, which may end the shell itself.
+        const auto done = BoundTo(&context_, [this, underway] { activationsUnderway_.erase(underway); });
         SendMouseMessages(underway.first, underway.second);
-        if (alive.lock()) activationsUnderway_.erase(underway);
-    });
+        done();
+    }));
 }
 
 void QtShell::HostOpensMenu(Key key) {
@@ -204,23 +192,6 @@ void QtShell::SendMouseMessages(Key key, TrayItem::Activation reason) {
 
 void QtShell::DropIconsOf(Long hWnd) {
     std::erase_if(icons_, [hWnd](const auto& entry) { return entry.first.first == hWnd; });
-}
-
-TrayItem* QtShell::Item(Long hWnd, Long uID) const {
-    const auto found = icons_.find({hWnd, uID});
-    return found == icons_.end() ? nullptr : found->second.item.get();
-}
-
-std::vector<TrayItem*> QtShell::Items() const {
-    std::vector<TrayItem*> shown;
-    for (const auto& [key, icon] : icons_)
-        if (icon.item) shown.push_back(icon.item.get());
-    return shown;
-}
-
-QMenu* QtShell::HostMenu(Long hWnd, Long uID) const {
-    const auto found = icons_.find({hWnd, uID});
-    return found == icons_.end() ? nullptr : found->second.hostMenu.get();
 }
 
 }  // namespace vedodud::qt

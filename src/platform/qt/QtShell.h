@@ -4,6 +4,7 @@
 
 #include <QIcon>
 #include <QMenu>
+#include <QObject>
 #include <QString>
 #include <cstdint>
 #include <map>
@@ -30,14 +31,9 @@ public:
 
     Long Shell_NotifyIconA(Long dwMessage, NotifyIconDataA& lpData) override;
 
-    // For tests: the item shown for (hWnd, uID), or nullptr (also while it waits for a host).
-    TrayItem* Item(Long hWnd, Long uID) const;
-    // For tests: every item shown, and the menu handed to a host that shows menus itself, or nullptr.
-    std::vector<TrayItem*> Items() const;
-    QMenu* HostMenu(Long hWnd, Long uID) const;
-    std::size_t IconCount() const { return icons_.size(); }
-
 private:
+    friend class QtShellInspector;  // the tests' view of the icons
+
     struct Record;
     // Later: the icon or its menu may be the one whose activation led to its deletion.
     static void DeleteLater(QObject* object);
@@ -73,7 +69,7 @@ private:
     NotificationArea& area_;
     std::map<Key, Icon> icons_;
     std::set<Activation> activationsUnderway_;  // queued or being handled
-    std::shared_ptr<bool> alive_;
+    QObject context_;  // of every callback the shell hands out: none runs once it is gone
 };
 
 }  // namespace vedodud::qt
