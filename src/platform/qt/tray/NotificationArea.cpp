@@ -3,10 +3,10 @@
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QGuiApplication>
-#include <QPointer>
 #include <string>
 
 #include "platform/common/DebugLog.h"
+#include "platform/qt/ContextBound.h"
 #include "platform/qt/tray/BusCalls.h"
 #include "platform/qt/tray/StatusNotifierItem.h"
 #include "platform/qt/tray/XEmbedTrayItem.h"
@@ -28,30 +28,26 @@ constexpr int kQuestionTimeoutMs = 2000;
 constexpr int kDockAttempts = 3;
 constexpr int kFirstDockPauseMs = 1000;
 
+// What a watcher's reply says of its hosts; `unknown` when it says nothing (the question timed out).
+TrayFacts::Answer HostAnswer(const QDBusMessage& reply, TrayFacts::Answer unknown) {
+    using Answer = TrayFacts::Answer;
+    if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
+        return reply.arguments().constFirst().value<QDBusVariant>().variant().toBool() ? Answer::Yes
+                                                                                       : Answer::No;
+    // A watcher that refuses the question shows nothing we know of.
+    if (reply.type() == QDBusMessage::ErrorMessage &&
+        reply.errorName() != QStringLiteral("org.freedesktop.DBus.Error.NoReply"))
+        return Answer::No;
+    return unknown;
+}
+
 }  // namespace
 
 DesktopNotificationArea::DesktopNotificationArea() : bus_(QDBusConnection::sessionBus()) {
     sinceWatcherSeen_.start();
+    ConnectTimers();
     if (bus_.isConnected()) {
-        watcherWatch_ = std::make_unique<QDBusServiceWatcher>(kWatcherService, bus_,
-                                                              QDBusServiceWatcher::WatchForOwnerChange);
-        QObject::connect(
-            watcherWatch_.get(), &QDBusServiceWatcher::serviceOwnerChanged, watcherWatch_.get(),
-            [this](const QString&, const QString&, const QString& owner) { WatcherOwnerChanged(owner); });
-        // A host that comes or goes may leave the watcher itself: ask again at once, whatever the signal.
-        hostsChanged_.setSingleShot(true);
-        hostsChanged_.setInterval(0);
-        QObject::connect(&hostsChanged_, &QTimer::timeout, &hostsChanged_,
-                         [this] { AskWhetherAHostIsRegistered(); });
-        for (const char* signal : {"StatusNotifierHostRegistered", "StatusNotifierHostUnregistered"})
-            bus_.connect(kWatcherService, kWatcherPath, kWatcherService, QLatin1String(signal),
-                         &hostsChanged_, SLOT(start()));
-        const QDBusMessage ask = DaemonCall(QStringLiteral("GetNameOwner"), {kWatcherService});
-        OnReply(bus_.asyncCall(ask), &context_, [this](const QDBusMessage& reply) {
-            if (watcherPresent_ != Answer::Pending) return;  // a change of owner came first
-            const bool owned = reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty();
-            WatcherOwnerChanged(owned ? reply.arguments().constFirst().toString() : QString());
-        });
+        WatchTheWatcher();
     } else {
         watcherPresent_ = hostRegistered_ = Answer::No;
     }
@@ -63,11 +59,38 @@ DesktopNotificationArea::DesktopNotificationArea() : bus_(QDBusConnection::sessi
             },
             [this] { XEmbedTrayWent(); });
     LookForXEmbedTray();
+    ChangedWhenAnswersAreDue();
+}
+
+void DesktopNotificationArea::ConnectTimers() {
+    // A host that comes or goes may leave the watcher itself: ask again at once, whatever the signal.
+    hostsChanged_.setSingleShot(true);
+    hostsChanged_.setInterval(0);
+    QObject::connect(&hostsChanged_, &QTimer::timeout, &hostsChanged_,
+                     [this] { AskWhetherAHostIsRegistered(); });
     xembedPause_.setSingleShot(true);
     QObject::connect(&xembedPause_, &QTimer::timeout, &xembedPause_, [this] { Changed(); });
     poll_.setInterval(kPollMs);
     QObject::connect(&poll_, &QTimer::timeout, &poll_, [this] { AskWhetherAHostIsRegistered(); });
-    ChangedWhenAnswersAreDue();
+}
+
+// Who owns the watcher's name, now and whenever it changes, and the watcher's word that a host came
+// or went.
+void DesktopNotificationArea::WatchTheWatcher() {
+    watcherWatch_ = std::make_unique<QDBusServiceWatcher>(kWatcherService, bus_,
+                                                          QDBusServiceWatcher::WatchForOwnerChange);
+    QObject::connect(
+        watcherWatch_.get(), &QDBusServiceWatcher::serviceOwnerChanged, watcherWatch_.get(),
+        [this](const QString&, const QString&, const QString& owner) { WatcherOwnerChanged(owner); });
+    for (const char* signal : {"StatusNotifierHostRegistered", "StatusNotifierHostUnregistered"})
+        bus_.connect(kWatcherService, kWatcherPath, kWatcherService, QLatin1String(signal), &hostsChanged_,
+                     SLOT(start()));
+    const QDBusMessage ask = DaemonCall(QStringLiteral("GetNameOwner"), {kWatcherService});
+    OnReply(bus_.asyncCall(ask), &context_, [this](const QDBusMessage& reply) {
+        if (watcherPresent_ != Answer::Pending) return;  // a change of owner came first
+        const bool owned = reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty();
+        WatcherOwnerChanged(owned ? reply.arguments().constFirst().toString() : QString());
+    });
 }
 
 void DesktopNotificationArea::ChangedWhenAnswersAreDue() {
@@ -99,25 +122,21 @@ void DesktopNotificationArea::AskWhetherAHostIsRegistered() {
     askAgain_ = false;
     QDBusMessage get = WatcherCall(QStringLiteral("Get"), QStringLiteral("org.freedesktop.DBus.Properties"));
     get << kWatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
-    const std::uint64_t generation = statusNotifierGeneration_;
-    OnReply(
-        bus_.asyncCall(get, kQuestionTimeoutMs), &context_, [this, generation](const QDBusMessage& reply) {
-            hostQuestionOut_ = false;
-            if (askAgain_) hostsChanged_.start();
-            if (generation != statusNotifierGeneration_) return;  // asked of a watcher that has gone
-            Answer answer = hostRegistered_;
-            if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
-                answer = reply.arguments().constFirst().value<QDBusVariant>().variant().toBool() ? Answer::Yes
-                                                                                                 : Answer::No;
-            } else if (reply.type() == QDBusMessage::ErrorMessage &&
-                       reply.errorName() != QStringLiteral("org.freedesktop.DBus.Error.NoReply")) {
-                answer = Answer::No;  // a watcher that refuses the question shows nothing we know of
-            }
-            if (answer == hostRegistered_) return;
-            hostRegistered_ = answer;
-            PollWhileAHostIsAwaited();
-            Changed();
-        });
+    OnReply(bus_.asyncCall(get, kQuestionTimeoutMs), &context_,
+            [this, generation = statusNotifierGeneration_](const QDBusMessage& reply) {
+                HostQuestionAnswered(generation, reply);
+            });
+}
+
+void DesktopNotificationArea::HostQuestionAnswered(std::uint64_t generation, const QDBusMessage& reply) {
+    hostQuestionOut_ = false;
+    if (askAgain_) hostsChanged_.start();
+    if (generation != statusNotifierGeneration_) return;  // asked of a watcher that has gone
+    const Answer answer = HostAnswer(reply, hostRegistered_);
+    if (answer == hostRegistered_) return;
+    hostRegistered_ = answer;
+    PollWhileAHostIsAwaited();
+    Changed();
 }
 
 void DesktopNotificationArea::PollWhileAHostIsAwaited() {
@@ -210,10 +229,9 @@ std::uint64_t DesktopNotificationArea::Generation(TrayKind kind) {
 
 std::unique_ptr<TrayItem, RetireItem> DesktopNotificationArea::CreateItem(TrayKind kind) {
     if (kind == TrayKind::XEmbed && xembedTray_ != 0) {
-        QPointer<QObject> host(&context_);
-        auto answered = [this, host, generation = xembedGeneration_](bool taken) {
-            if (host) XEmbedDockAnswered(generation, taken);
-        };
+        auto answered = BoundTo(&context_, [this, generation = xembedGeneration_](bool taken) {
+            XEmbedDockAnswered(generation, taken);
+        });
         return std::unique_ptr<TrayItem, RetireItem>(new XEmbedTrayItem(xembedTray_, answered));
     }
     if (kind == TrayKind::StatusNotifier && bus_.isConnected()) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QElapsedTimer>
 #include <QString>
 #include <QTimer>
@@ -81,8 +82,11 @@ private:
 
     TrayFacts Facts() const;
     void ChangedWhenAnswersAreDue();
+    void ConnectTimers();
+    void WatchTheWatcher();
     void WatcherOwnerChanged(const QString& owner);
     void AskWhetherAHostIsRegistered();
+    void HostQuestionAnswered(std::uint64_t generation, const QDBusMessage& reply);
     void LookForXEmbedTray();
     void XEmbedTrayWent();
     void NewXEmbedTray(std::uint32_t tray);
