@@ -51,6 +51,12 @@ DesktopNotificationArea::DesktopNotificationArea() : bus_(QDBusConnection::sessi
     } else {
         watcherPresent_ = hostRegistered_ = Answer::No;
     }
+    WatchXEmbedTrays();
+    ChangedWhenAnswersAreDue();
+}
+
+// On X11, trays that come and go are heard of without asking; the one there now is looked for.
+void DesktopNotificationArea::WatchXEmbedTrays() {
     if (QGuiApplication::platformName() == QStringLiteral("xcb"))
         xembedWatch_ = std::make_unique<XEmbedTrayWatch>(
             [this] {
@@ -59,7 +65,6 @@ DesktopNotificationArea::DesktopNotificationArea() : bus_(QDBusConnection::sessi
             },
             [this] { XEmbedTrayWent(); });
     LookForXEmbedTray();
-    ChangedWhenAnswersAreDue();
 }
 
 void DesktopNotificationArea::ConnectTimers() {

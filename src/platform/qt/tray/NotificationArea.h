@@ -87,6 +87,7 @@ private:
     void WatcherOwnerChanged(const QString& owner);
     void AskWhetherAHostIsRegistered();
     void HostQuestionAnswered(std::uint64_t generation, const QDBusMessage& reply);
+    void WatchXEmbedTrays();
     void LookForXEmbedTray();
     void XEmbedTrayWent();
     void NewXEmbedTray(std::uint32_t tray);
