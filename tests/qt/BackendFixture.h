@@ -66,6 +66,15 @@ struct FakeNotificationArea : NotificationArea {
 
 // The Qt backend's parts, wired as the program wires them, but for a tray host the test switches
 // and error reports that show no box.
+// The form as the tests look at it: the widget that shows it, its controls built.
+class QtFormWindowInspector {
+public:
+    static QWidget& Widget(QtFormWindow& form) {
+        BuildControls(*form.state_);
+        return *form.state_->widget;
+    }
+};
+
 // The shell's icons as the tests look at them.
 class QtShellInspector {
 public:
@@ -129,7 +138,7 @@ protected:
         window.reset(static_cast<QtFormWindow*>(forms.CreateForm(layout, events).release()));
         return *window;
     }
-    QWidget& Form() { return *table.Widget(window->hWnd()); }
+    QWidget& Form() { return QtFormWindowInspector::Widget(*window); }
     template <class Widget = QWidget>
     Widget* Control(const char* name) {
         return Form().findChild<Widget*>(QString::fromLatin1(name));

@@ -49,7 +49,7 @@ TEST_F(BackendTest, AWindowShownForLackOfATrayGoesIntoOneThatArrivesUnlessTheUse
         QtFormsToolkit graced{table, {[this] { return notificationArea.available; }, false, 50}};
         graced.Start(kIdentity);
         const std::unique_ptr<FormWindow> form = graced.CreateForm(Form1Layout(), events);
-        QWidget* widget = table.Widget(form->hWnd());
+        QWidget* widget = &QtFormWindowInspector::Widget(static_cast<QtFormWindow&>(*form));
         bool shownAtOnce = true, shownAfterGrace = false;
         QTimer::singleShot(0, [&] { shownAtOnce = widget->isVisible(); });
         QTimer::singleShot(1000, [&] {

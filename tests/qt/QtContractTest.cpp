@@ -49,8 +49,10 @@ struct QtBackend : QtPlatform {
         });
     }
 
-    QWidget& Widget(FormWindow& form) { return *table.Widget(form.hWnd()); }
-    QWidget& Control(FormWindow& form, ControlId id) {
+    static QWidget& Widget(FormWindow& form) {
+        return QtFormWindowInspector::Widget(static_cast<QtFormWindow&>(form));
+    }
+    static QWidget& Control(FormWindow& form, ControlId id) {
         return *Widget(form).findChild<QWidget*>(QString::fromLatin1(Form1Layout().Control(id).name));
     }
     static int Pixels(int twips) { return twips / kTwipsPerPixelAt96Dpi; }

@@ -309,6 +309,8 @@ class GnomeShell(Scenario):
             item = self.status_notifier_item()
             time.sleep(10)
             self.assertEqual(d.bus.status_notifier_items(), [item], f"start {start}")
+            if start == 1:
+                d.screenshot("icon-in-top-bar")
             self.choose_in_exported_menu(item, MENU[2])
             self.assertEqual(self.exit_status(), 0)
             self.no_status_notifier_item()

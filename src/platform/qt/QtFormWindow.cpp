@@ -206,12 +206,15 @@ QTimer* BuildTimer(const ControlLayout& control, QWidget& form, FormState& state
     return timer;
 }
 
-void BuildControls(FormState& state) {
-    for (const auto& control : state.layout.controls) {
-        if (control.kind == ControlKind::Timer) {
+void BuildTimers(FormState& state) {
+    for (const auto& control : state.layout.controls)
+        if (control.kind == ControlKind::Timer)
             state.timers[control.id] = BuildTimer(control, *state.widget, state);
-            continue;
-        }
+}
+
+void BuildEachControl(FormState& state) {
+    for (const auto& control : state.layout.controls) {
+        if (control.kind == ControlKind::Timer) continue;
         QWidget* parent = state.widget;
         if (control.container) {
             parent = state.controls.at(*control.container);
@@ -303,13 +306,10 @@ void BuildFormWidget(FormState& state) {
     ValidateColour(state.layout.backColor);
     const QIcon icon = LoadIcon(state.layout.icon);
     form.setWindowIcon(icon);
-    BuildControls(state);
-    LabelTextBoxes(state);
-    PaintFormColours(state);
-    // The desktop switching to a dark scheme at sunset, say: painted in the new colours at once.
-    new SchemeWatcher(&form, BoundTo(&state.context, [&state] { PaintFormColours(state); }));
-    const std::vector<QWidget*> order = TabOrder(state);
-    for (size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
+    BuildTimers(state);
+    // The controls need fonts and pictures: they come once control is back in the event loop,
+    // after the tray icon the form's load places, unless something needs them sooner.
+    QTimer::singleShot(0, &state.context, [&state] { state.toolkit.Deliver([&] { BuildControls(state); }); });
     PlaceForm(form, state.layout);
     state.hWnd = state.table.AddWindow(&form, [](Long, Long, Long, Long) -> Long { return 0; });
     state.iconHandle = state.table.AddIcon(icon);
@@ -335,6 +335,23 @@ void FinishUnloading(FormState& state) {
 
 }  // namespace
 
+// The form's controls, their labels, colours and tab order, once.
+void BuildControls(FormState& state) {
+    if (state.controlsBuilt || !state.widget || state.life != FormState::Life::Loaded) return;
+    state.controlsBuilt = true;
+    try {
+        BuildEachControl(state);
+    } catch (const std::out_of_range&) {
+        throw RuntimeError("Invalid layout of " + std::string(state.layout.name));
+    }
+    LabelTextBoxes(state);
+    PaintFormColours(state);
+    // The desktop switching to a dark scheme at sunset, say: painted in the new colours at once.
+    new SchemeWatcher(state.widget, BoundTo(&state.context, [&state] { PaintFormColours(state); }));
+    const std::vector<QWidget*> order = TabOrder(state);
+    for (size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
 std::shared_ptr<FormState> BuildForm(QtFormsToolkit& toolkit, WindowTable& table, const FormLayout& layout,
                                      FormEvents& events, bool trayAvailable) {
     auto state = std::make_shared<FormState>(toolkit, table, layout, events);
@@ -356,6 +373,7 @@ std::shared_ptr<FormState> BuildForm(QtFormsToolkit& toolkit, WindowTable& table
 void ShowForm(FormState& state) {
     FormWidget* form = state.widget;
     if (!form || state.life != FormState::Life::Loaded) throw RuntimeError("Form is not loaded");
+    BuildControls(state);
     // Built before the desktop's tray was known: shown as what the window is with or without one.
     if (!form->isVisible()) ApplyFormFlags(*form, state.toolkit.TrayAvailable());
     if (!state.shownBefore) {
@@ -397,6 +415,7 @@ FormWidget& QtFormWindow::LoadedWidget() {
 template <class ControlWidget>
 ControlWidget& QtFormWindow::Control(ControlId id) {
     LoadedWidget();
+    BuildControls(*state_);
     const auto found = state_->controls.find(id);
     auto* widget =
         found == state_->controls.end() ? nullptr : dynamic_cast<ControlWidget*>(found->second.data());

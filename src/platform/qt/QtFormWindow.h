@@ -34,6 +34,7 @@ struct FormState {
     Long iconHandle = 0;
     Life life = Life::Loaded;
     bool shownBefore = false;
+    bool controlsBuilt = false;
     QObject context;  // of every connection and callback of the form: none runs once the state is gone
 };
 
@@ -43,6 +44,8 @@ std::shared_ptr<FormState> BuildForm(QtFormsToolkit& toolkit, WindowTable& table
 
 // Shows a form that is loaded; focus goes to the first control in tab order the first time.
 void ShowForm(FormState& state);
+// Builds the form's controls now, if they are not yet.
+void BuildControls(FormState& state);
 // Hides a form into the notification area, as the tool window it is there.
 void HideIntoTray(FormState& state);
 
@@ -64,6 +67,8 @@ public:
     std::int16_t Value(ControlId checkBox) override;
 
 private:
+    friend class QtFormWindowInspector;  // the tests' view of the form's widget
+
     FormWidget& LoadedWidget();
     template <class ControlWidget>
     ControlWidget& Control(ControlId id);
