@@ -74,7 +74,9 @@ void DeadIpv6LiveIpv4() {
     const AddressList v4 = *NumericHostAddress("127.0.0.1", live.port());
     addresses.insert(addresses.end(), v4.begin(), v4.end());
     // The full budget, as in the rows above; the lookup needs no DNS.
-    TcpProbe probe(kProbeBudget, [addresses](const std::string&, std::uint16_t) { return addresses; });
+    scripted::ScriptedCodePage codePage;
+    TcpProbe probe(codePage, kProbeBudget,
+                   [addresses](const std::string&, std::uint16_t) { return addresses; });
     Stats raw, probed;
     int reachable = 0;
     for (int i = 0; i < kDualStackRuns; ++i) {
@@ -110,7 +112,8 @@ void ProbeVerdicts() {
         {"blackhole (full backlog)", ServerFault::Blackhole, false, kSlowRuns},
         {"hostless input (`notaurl`)", ServerFault::None, true, kFastRuns},
     };
-    TcpProbe probe;
+    scripted::ScriptedCodePage codePage;
+    TcpProbe probe(codePage);
     for (const VerdictCase& c : cases) {
         FaultServer server(c.fault);
         if (!server.valid()) {

@@ -21,7 +21,7 @@ using win32::test::AcceptingServer;
 using win32::test::ClosedPort;
 using win32::test::FullBacklogServer;
 
-const auto kBudget = win32::kCheckBudget;
+const auto kBudget = kProbeBudget;
 
 // One non-blocking connect to 127.0.0.1, bounded by the check's budget, closed at once.
 bool RawConnect(int port) {

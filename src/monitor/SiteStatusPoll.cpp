@@ -2,9 +2,13 @@
 #include "monitor/StatusColours.h"
 #include "platform/Internet.h"
 #include "ui/Form1.h"
+#include "ui/Form1Layout.h"
 
 namespace vedodud {
 namespace {
+
+// The probe answers, or is given up on, before the next tick is due.
+static_assert(std::chrono::milliseconds(kPollPeriodMs) > kProbeBudget);
 
 // Marks a tick as running for as long as it is on the stack.
 class TickInProgress {

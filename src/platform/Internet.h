@@ -1,6 +1,7 @@
 // The reachability probe, as Windows' WinINet offers it.
 #pragma once
 
+#include <chrono>
 #include <string>
 
 #include "platform/Types.h"
@@ -8,6 +9,10 @@
 namespace vedodud {
 
 inline constexpr Long FLAG_ICC_FORCE_CONNECTION = 1;
+
+// The longest the program waits for a probe's answer, name lookup and connection together: less
+// than the poll's period (which the poll asserts), so that ticks never overlap.
+inline constexpr std::chrono::milliseconds kProbeBudget{5000};
 
 class Internet {
 public:

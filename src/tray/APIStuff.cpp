@@ -33,15 +33,12 @@ void APIStuff::AddTrayIcon(const std::shared_ptr<TrayForm>& frm, const std::shar
     state_.OldWndProc = platform_.windows.SetWindowLongA(frm->hWnd(), GWL_WNDPROC, TrayWndProcAddress());
 
     NotifyIconData& data = state_.TrayIconData;
-    data.uID = 0;
     data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.uID = 0;
     data.hWnd = frm->hWnd();
     data.hIcon = frm->IconHandle();
     data.uCallbackMessage = TRAY_CALLBACK_MSG;
     data.uFlags = NIF_MESSAGE | NIF_ICON;
-    // Written a second time on purpose, last before the call: the size is what the shell checks
-    // first, so it is set where a reader of this call sees it. The second write changes nothing.
-    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
     NotifyShell(NIM_ADD);
 }
 

@@ -29,6 +29,7 @@ public:
     bool CheckInternetConnection(WString strURL);
 
     void Form_Load();
+    // The site status poll; it lives in monitor/SiteStatusPoll.cpp, with CheckInternetConnection.
     void Timer1_Timer();
     void Command3_Click();
     void mnuTrayDoStuff_Click();

@@ -61,7 +61,7 @@ FormLayout MakeForm1Layout() {
     check1.value = 0;
 
     ControlLayout timer1 = Place(ControlId::Timer1, "Timer1", ControlKind::Timer, {}, 0, 0, 0, 0);
-    timer1.intervalMs = 10000;
+    timer1.intervalMs = kPollPeriodMs;
     timer1.enabled = true;
 
     ControlLayout command3 =

@@ -7,6 +7,8 @@
 namespace vedodud {
 
 inline constexpr char16_t kDefaultUrl[] = u"http://example.com/";
+// How often Timer1 probes the site.
+inline constexpr int kPollPeriodMs = 10000;
 
 const FormLayout& Form1Layout();
 

@@ -9,6 +9,7 @@
 
 #include "LoopbackServer.h"
 #include "ScriptedLookup.h"
+#include "platform/iconv/IconvCodePage.h"
 #include "platform/tcpprobe/TcpProbe.h"
 
 namespace vedodud {
@@ -17,6 +18,8 @@ namespace {
 using namespace std::chrono_literals;
 using test::LoopbackPort;
 using test::ScriptedLookup;
+
+IconvCodePage utf8{"UTF-8"};
 
 std::string WithPort(std::string url, std::uint16_t port) {
     if (const auto at = url.find("{port}"); at != std::string::npos) {
@@ -48,7 +51,7 @@ class ReachableTest : public testing::TestWithParam<ReachableCase> {};
 TEST_P(ReachableTest, ConnectsOnceAndSendsNothing) {
     LoopbackPort listener(GetParam().family, true);
     if (!listener.valid()) GTEST_SKIP() << "no loopback for this address family here";
-    TcpProbe probe;
+    TcpProbe probe(utf8);
 
     const Verdict verdict = Probe(probe, WithPort(GetParam().url, listener.port()));
 
@@ -73,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(UnreachableTest, RefusedPortAnswersAtOnce) {
     LoopbackPort closed(AF_INET, false);
     ASSERT_TRUE(closed.valid());
-    TcpProbe probe;
+    TcpProbe probe(utf8);
 
     const Verdict verdict = Probe(probe, WithPort("http://127.0.0.1:{port}/", closed.port()));
 
@@ -85,7 +88,7 @@ TEST(UnreachableTest, DroppedSynAnswersWithinBudget) {
     LoopbackPort listener(AF_INET, true, 0);
     ASSERT_TRUE(listener.valid());
     ASSERT_TRUE(listener.FillAcceptQueue());
-    TcpProbe probe(1s);
+    TcpProbe probe(utf8, 1s);
 
     const Verdict verdict = Probe(probe, WithPort("http://127.0.0.1:{port}/", listener.port()));
 
@@ -97,7 +100,7 @@ TEST(UnreachableTest, WithoutForceFlagNothingIsTried) {
     LoopbackPort listener(AF_INET, true);
     ASSERT_TRUE(listener.valid());
     ScriptedLookup lookup;
-    TcpProbe probe(kProbeBudget, lookup.AnsweringWith(listener.port()));
+    TcpProbe probe(utf8, kProbeBudget, lookup.AnsweringWith(listener.port()));
 
     EXPECT_EQ(Probe(probe, WithPort("http://localhost:{port}/", listener.port()), 0).answer, 0);
     EXPECT_EQ(lookup.calls(), 0);
@@ -148,7 +151,7 @@ TEST_P(RejectedInputTest, AnswersZeroWithoutLookupOrConnection) {
     LoopbackPort listener(AF_INET, true);
     ASSERT_TRUE(listener.valid());
     ScriptedLookup lookup;
-    TcpProbe probe(kProbeBudget, lookup.AnsweringWith(listener.port()));
+    TcpProbe probe(utf8, kProbeBudget, lookup.AnsweringWith(listener.port()));
 
     const Verdict verdict = Probe(probe, WithPort(GetParam().url, listener.port()));
 
@@ -165,7 +168,7 @@ TEST(NameLookupTest, GetsPunycodeNameAndUrlPort) {
     LoopbackPort listener(AF_INET, true);
     ASSERT_TRUE(listener.valid());
     ScriptedLookup lookup;
-    TcpProbe probe(kProbeBudget, lookup.AnsweringWith(listener.port()));
+    TcpProbe probe(utf8, kProbeBudget, lookup.AnsweringWith(listener.port()));
 
     const std::string url = WithPort(
         "http://b\xc3\xbc"
@@ -181,7 +184,7 @@ TEST(NameLookupTest, HangingLookupIsAbandonedAtBudgetAndCannotPileUp) {
     LoopbackPort listener(AF_INET, true);
     ASSERT_TRUE(listener.valid());
     ScriptedLookup lookup(/*held=*/true);
-    TcpProbe probe(300ms, lookup.AnsweringWith(listener.port()));
+    TcpProbe probe(utf8, 300ms, lookup.AnsweringWith(listener.port()));
     const std::string url = WithPort("http://hanging.example:{port}/", listener.port());
 
     for (int i = 0; i < kMaxPendingLookups; ++i) {

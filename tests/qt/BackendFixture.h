@@ -19,7 +19,7 @@
 #include "platform/qt/QtShell.h"
 #include "platform/qt/QtWindowManager.h"
 #include "platform/qt/WindowTable.h"
-#include "platform/qt/tray/TrayHost.h"
+#include "platform/qt/tray/NotificationArea.h"
 #include "support/RecordingEvents.h"
 #include "ui/Form1Layout.h"
 
@@ -45,7 +45,7 @@ struct FakeTrayItem : QObject, TrayItem {
 };
 
 // A notification area the test switches on and off, of either kind.
-struct FakeTrayHost : TrayHost {
+struct FakeNotificationArea : NotificationArea {
     bool available = true;
     bool showsExportedMenus = false;
 
@@ -66,21 +66,52 @@ struct FakeTrayHost : TrayHost {
 
 // The Qt backend's parts, wired as the program wires them, but for a tray host the test switches
 // and error reports that show no box.
+// The form as the tests look at it: the widget that shows it, its controls built.
+class QtFormWindowInspector {
+public:
+    static QWidget& Widget(QtFormWindow& form) {
+        BuildControls(*form.state_);
+        return *form.state_->widget;
+    }
+};
+
+// The shell's icons as the tests look at them.
+class QtShellInspector {
+public:
+    // The item shown for (hWnd, uID), or nullptr (also while it waits for a tray).
+    static TrayItem* Item(const QtShell& shell, Long hWnd, Long uID) {
+        const auto found = shell.icons_.find({hWnd, uID});
+        return found == shell.icons_.end() ? nullptr : found->second.item.get();
+    }
+    static std::vector<TrayItem*> Items(const QtShell& shell) {
+        std::vector<TrayItem*> shown;
+        for (const auto& [key, icon] : shell.icons_)
+            if (icon.item) shown.push_back(icon.item.get());
+        return shown;
+    }
+    // The menu handed to a host that shows menus itself, or nullptr.
+    static QMenu* HostMenu(const QtShell& shell, Long hWnd, Long uID) {
+        const auto found = shell.icons_.find({hWnd, uID});
+        return found == shell.icons_.end() ? nullptr : found->second.hostMenu.get();
+    }
+    static std::size_t IconCount(const QtShell& shell) { return shell.icons_.size(); }
+};
+
 struct QtPlatform {
     static void Settle() {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCoreApplication::processEvents();
     }
 
-    FakeTrayHost trayHost;
+    FakeNotificationArea notificationArea;
     WindowTable table;
     IconvCodePage codePage{"UTF-8"};
-    QtFormsToolkit forms{table, {[this] { return trayHost.available; }, false}};
+    QtFormsToolkit forms{table, {[this] { return notificationArea.available; }, false}};
     QtWindowManager windows{table};
-    QtShell shell{table, codePage, trayHost};
+    QtShell shell{table, codePage, notificationArea};
 
     FakeTrayItem* Item(Long hWnd, Long uID) const {
-        return static_cast<FakeTrayItem*>(shell.Item(hWnd, uID));
+        return static_cast<FakeTrayItem*>(QtShellInspector::Item(shell, hWnd, uID));
     }
 };
 
@@ -107,7 +138,7 @@ protected:
         window.reset(static_cast<QtFormWindow*>(forms.CreateForm(layout, events).release()));
         return *window;
     }
-    QWidget& Form() { return *window->Widget(); }
+    QWidget& Form() { return QtFormWindowInspector::Widget(*window); }
     template <class Widget = QWidget>
     Widget* Control(const char* name) {
         return Form().findChild<Widget*>(QString::fromLatin1(name));

@@ -120,7 +120,7 @@ TEST_F(BackendTest, RealTimerIntervalIsTheLayouts) {
 }
 
 TEST_F(BackendTest, WithoutANotificationAreaTheWindowShowsAtStartAndMinimizesInsteadOfHiding) {
-    trayHost.available = false;
+    notificationArea.available = false;
     QtFormWindow& form = Create();
     const Qt::WindowFlags flags = Form().windowFlags();
     EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Window);
@@ -139,10 +139,10 @@ TEST_F(BackendTest, WithoutANotificationAreaTheWindowShowsAtStartAndMinimizesIns
 }
 
 TEST_F(BackendTest, OnceATrayArrivesTheWindowHidesInItAsTheToolWindowItIsMeantToBe) {
-    trayHost.available = false;
+    notificationArea.available = false;
     QtFormWindow& form = Create();
     form.SetVisible(true);
-    trayHost.available = true;
+    notificationArea.available = true;
     form.SetVisible(false);
     EXPECT_FALSE(Form().isVisible());
     const Qt::WindowFlags flags = Form().windowFlags();

@@ -23,7 +23,7 @@ protected:
     test::LoopbackPort listener{AF_INET, true};
     // Answers only once released: the probe's verdict cannot come before that.
     ScriptedLookup lookup{/*held=*/true};
-    TcpProbe probe{kProbeBudget, lookup.AnsweringWith(listener.port()), WaitHandlingEvents};
+    TcpProbe probe{codePage, kProbeBudget, lookup.AnsweringWith(listener.port()), WaitHandlingEvents};
     std::string url = "http://slow.test:" + std::to_string(listener.port()) + "/";
 };
 
@@ -48,7 +48,7 @@ TEST_F(ProbeWaitTest, CloseDuringTheWaitEndsTheProgramAtOnce) {
     APIStuff tray{platform};
     const auto form = Form1::Create(platform, tray);
     form->Load();
-    ASSERT_EQ(shell.IconCount(), 1u);
+    ASSERT_EQ(QtShellInspector::IconCount(shell), 1u);
     // The tick, then "&Close" from the tray while its probe waits for the held lookup.
     bool closed = false;
     QTimer::singleShot(0, [&] { static_cast<FormEvents&>(*form).TimerTick(ControlId::Timer1); });
@@ -65,7 +65,7 @@ TEST_F(ProbeWaitTest, CloseDuringTheWaitEndsTheProgramAtOnce) {
     EXPECT_EQ(status, 0);
     EXPECT_FALSE(forms.Failed());
     EXPECT_FALSE(form->IsLoaded());
-    EXPECT_EQ(shell.IconCount(), 0u);
+    EXPECT_EQ(QtShellInspector::IconCount(shell), 0u);
     EXPECT_EQ(lookup.calls(), 1) << "the tick was waiting for its probe";
     EXPECT_LT(took, kProbeBudget) << "the program waited for the probe's verdict";
 }

@@ -30,14 +30,15 @@ void WhenOpen(QWidget* (*active)(), std::function<void(Widget&)> act) {
 struct QtBackend : QtPlatform {
     std::vector<WString> ShownTips() {
         std::vector<WString> tips;
-        for (TrayItem* item : shell.Items()) tips.push_back(Wide(static_cast<FakeTrayItem*>(item)->tip));
+        for (TrayItem* item : QtShellInspector::Items(shell))
+            tips.push_back(Wide(static_cast<FakeTrayItem*>(item)->tip));
         std::sort(tips.begin(), tips.end());
         return tips;
     }
     void RightClickIcon() {
-        const auto items = shell.Items();
+        const auto items = QtShellInspector::Items(shell);
         ASSERT_EQ(items.size(), 1u);
-        items.front()->activated(QSystemTrayIcon::Context);
+        items.front()->activated(TrayItem::Activation::ContextMenu);
     }
     void AnswerNextMessageBox(ShownBox& seen) {
         WhenOpen<QMessageBox>(&QApplication::activeModalWidget, [&seen](QMessageBox& box) {
@@ -48,7 +49,9 @@ struct QtBackend : QtPlatform {
         });
     }
 
-    static QWidget& Widget(FormWindow& form) { return *static_cast<QtFormWindow&>(form).Widget(); }
+    static QWidget& Widget(FormWindow& form) {
+        return QtFormWindowInspector::Widget(static_cast<QtFormWindow&>(form));
+    }
     static QWidget& Control(FormWindow& form, ControlId id) {
         return *Widget(form).findChild<QWidget*>(QString::fromLatin1(Form1Layout().Control(id).name));
     }

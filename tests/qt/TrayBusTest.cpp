@@ -12,8 +12,8 @@
 #include <QPainter>
 #include <QTest>
 
+#include "platform/qt/tray/NotificationArea.h"
 #include "platform/qt/tray/StatusNotifierItem.h"
-#include "platform/qt/tray/TrayHost.h"
 
 namespace vedodud::qt {
 
@@ -199,9 +199,9 @@ TEST_F(TrayBusTest, EveryCallGetsItsReplyOrTheErrorThatNamesWhatWasWrong) {
     // A hundred clicks on one entry in one call choose it once.
     QCoreApplication::processEvents();
     EXPECT_EQ(doStuffChosen, 1);
-    EXPECT_EQ(activations,
-              (std::vector<TrayItem::Activation>{QSystemTrayIcon::Trigger, QSystemTrayIcon::Context,
-                                                 QSystemTrayIcon::MiddleClick}));
+    EXPECT_EQ(activations, (std::vector<TrayItem::Activation>{TrayItem::Activation::Click,
+                                                              TrayItem::Activation::ContextMenu,
+                                                              TrayItem::Activation::MiddleClick}));
 }
 
 TEST_F(TrayBusTest, TheIconOffersASmallAndAMediumSizeEachOnce) {
@@ -253,7 +253,7 @@ TEST_F(TrayBusTest, AFloodOfCallsIsAnsweredAndLeavesTheProgramAsItWas) {
 }
 
 // A panel that goes away while its watcher stays, and comes back: the program hears of both.
-TEST(TrayHostOnTheBus, AHostThatLeavesOrComesIsHeardFromTheWatcher) {
+TEST(NotificationAreaOnTheBus, AHostThatLeavesOrComesIsHeardFromTheWatcher) {
     const QString name = QStringLiteral("org.kde.StatusNotifierWatcher");
     QDBusConnection bus =
         QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("watcher"));
@@ -267,7 +267,7 @@ TEST(TrayHostOnTheBus, AHostThatLeavesOrComesIsHeardFromTheWatcher) {
                        {{QStringLiteral("StatusNotifierHostRegistered"), {}},
                         {QStringLiteral("StatusNotifierHostUnregistered"), {}}}});
     ASSERT_TRUE(bus.registerService(name));
-    DesktopTrayHost tray;
+    DesktopNotificationArea tray;
     int changes = 0;
     tray.OnChange([&changes] { ++changes; });
     ASSERT_TRUE(QTest::qWaitFor([&tray] { return tray.Available(); }, 5000));

@@ -77,13 +77,13 @@ TEST_F(TrayIconTest, AModifyKeepsAnUnflaggedImageAndReadsATipWithoutItsNul) {
 TEST_F(TrayIconTest, MouseActivityArrivesAsTheCallbackMessageWithTheMouseMessage) {
     Notify(NIM_ADD, Record(hWnd, 5, NIF_MESSAGE | NIF_ICON, icon));
     struct Case {
-        QSystemTrayIcon::ActivationReason reason;
+        TrayItem::Activation reason;
         std::vector<std::pair<Long, Long>> expected;
     };
-    for (const Case& c : {Case{QSystemTrayIcon::Context, {{5, 0x204}, {5, 0x205}}},
-                          Case{QSystemTrayIcon::Trigger, {{5, 0x201}, {5, 0x202}}},
-                          Case{QSystemTrayIcon::DoubleClick, {{5, 0x203}}},
-                          Case{QSystemTrayIcon::MiddleClick, {{5, 0x207}, {5, 0x208}}}}) {
+    for (const Case& c : {Case{TrayItem::Activation::ContextMenu, {{5, 0x204}, {5, 0x205}}},
+                          Case{TrayItem::Activation::Click, {{5, 0x201}, {5, 0x202}}},
+                          Case{TrayItem::Activation::DoubleClick, {{5, 0x203}}},
+                          Case{TrayItem::Activation::MiddleClick, {{5, 0x207}, {5, 0x208}}}}) {
         received.clear();
         Item(hWnd, 5)->activated(c.reason);
         EXPECT_TRUE(received.empty());  // queued, not sent from inside Qt's mouse handling
@@ -95,10 +95,10 @@ TEST_F(TrayIconTest, MouseActivityArrivesAsTheCallbackMessageWithTheMouseMessage
 // A host that asks for the menu many times at once gets one menu; a later request gets another.
 TEST_F(TrayIconTest, RepeatsOfAnActivationStillOnItsWayAreOne) {
     Notify(NIM_ADD, Record(hWnd, 5, NIF_MESSAGE | NIF_ICON, icon));
-    for (int i = 0; i < 100; ++i) Item(hWnd, 5)->activated(QSystemTrayIcon::Context);
+    for (int i = 0; i < 100; ++i) Item(hWnd, 5)->activated(TrayItem::Activation::ContextMenu);
     Settle();
     EXPECT_EQ(received, (std::vector<std::pair<Long, Long>>{{5, 0x204}, {5, 0x205}}));
-    Activate(Item(hWnd, 5), QSystemTrayIcon::Context);
+    Activate(Item(hWnd, 5), TrayItem::Activation::ContextMenu);
     EXPECT_EQ(received.size(), 4u);
 }
 
@@ -112,34 +112,34 @@ TEST_F(TrayIconTest, AnIconDeletedByItsOwnClickGetsNoMoreMessages) {
         return 0;
     });
     windows.SetWindowLongA(hWnd, GWL_WNDPROC, deleter);
-    Activate(Item(hWnd, 0), QSystemTrayIcon::Context);
+    Activate(Item(hWnd, 0), TrayItem::Activation::ContextMenu);
     EXPECT_EQ(received, (std::vector<std::pair<Long, Long>>{{0, 0x204}}));
-    EXPECT_EQ(shell.IconCount(), 0u);
+    EXPECT_EQ(QtShellInspector::IconCount(shell), 0u);
 }
 
 TEST_F(TrayIconTest, WithoutATrayTheIconWaitsAndAppearsWithItsTipWhenOneArrives) {
-    trayHost.available = false;
+    notificationArea.available = false;
     ASSERT_EQ(Notify(NIM_ADD, Record(hWnd, 0, NIF_MESSAGE | NIF_ICON, icon)), 1);
     EXPECT_EQ(Notify(NIM_MODIFY, Record(hWnd, 0, NIF_TIP, 0, "Shoutcast/Dezorav Ovozeri")), 1);
     EXPECT_EQ(Item(hWnd, 0), nullptr);
     ASSERT_EQ(Notify(NIM_ADD, Record(hWnd, 1, NIF_ICON, icon)), 1);
     EXPECT_EQ(Notify(NIM_DELETE, Record(hWnd, 1, 0, 0)), 1);  // gone before any tray came
 
-    trayHost.Switch(true);
+    notificationArea.Switch(true);
     FakeTrayItem* item = Item(hWnd, 0);
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->tip, "Shoutcast/Dezorav Ovozeri");
     EXPECT_FALSE(item->icon.isNull());
-    EXPECT_EQ(shell.IconCount(), 1u);
-    Activate(item, QSystemTrayIcon::Context);
+    EXPECT_EQ(QtShellInspector::IconCount(shell), 1u);
+    Activate(item, TrayItem::Activation::ContextMenu);
     EXPECT_EQ(received, (std::vector<std::pair<Long, Long>>{{0, 0x204}, {0, 0x205}}));
 }
 
 TEST_F(TrayIconTest, AHostThatShowsMenusGetsTheMenuTheWindowPopsUpAndTheChoiceLater) {
-    trayHost.showsExportedMenus = true;
+    notificationArea.showsExportedMenus = true;
     popUpOnRightClick = true;
     Notify(NIM_ADD, Record(hWnd, 0, NIF_MESSAGE | NIF_ICON, icon));
-    QMenu* menu = shell.HostMenu(hWnd, 0);
+    QMenu* menu = QtShellInspector::HostMenu(shell, hWnd, 0);
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(Item(hWnd, 0)->menu, menu);
     Settle();  // filled at once, for hosts that read it before any click
@@ -158,11 +158,11 @@ TEST_F(TrayIconTest, AHostThatShowsMenusGetsTheMenuTheWindowPopsUpAndTheChoiceLa
     EXPECT_EQ(events.log, (std::vector<std::string>{"menu:mnuTrayClose"}));
     known.front()->trigger();  // a late choice for a window that is gone is dropped
     EXPECT_EQ(events.log, (std::vector<std::string>{"menu:mnuTrayClose"}));
-    EXPECT_EQ(shell.IconCount(), 0u);
+    EXPECT_EQ(QtShellInspector::IconCount(shell), 0u);
 }
 
 TEST_F(TrayIconTest, AMenuPoppedUpWithoutTheHostAskingOpensOnTheScreen) {
-    trayHost.showsExportedMenus = true;
+    notificationArea.showsExportedMenus = true;
     Notify(NIM_ADD, Record(hWnd, 0, NIF_MESSAGE | NIF_ICON, icon));
     Settle();
     QString popped;
@@ -174,14 +174,15 @@ TEST_F(TrayIconTest, AMenuPoppedUpWithoutTheHostAskingOpensOnTheScreen) {
     });
     window->PopupMenu(MenuId::mnuTray);  // what a host calling ContextMenu leads to
     EXPECT_EQ(popped, "mnuTray");
-    EXPECT_TRUE(shell.HostMenu(hWnd, 0)->actions().isEmpty());  // the host's stays unfilled
+    EXPECT_TRUE(
+        QtShellInspector::HostMenu(shell, hWnd, 0)->actions().isEmpty());  // the host's stays unfilled
 }
 
 TEST_F(TrayIconTest, UnloadingTheWindowLeavesNoIconBehind) {
     Notify(NIM_ADD, Record(hWnd, 0, 3, icon));
     Notify(NIM_ADD, Record(hWnd, 1, 3, icon));
     window->Unload();
-    EXPECT_EQ(shell.IconCount(), 0u);
+    EXPECT_EQ(QtShellInspector::IconCount(shell), 0u);
 }
 
 }  // namespace

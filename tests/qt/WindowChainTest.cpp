@@ -28,7 +28,7 @@ TEST_F(BackendTest, UnloadDeletesTheWidgetLaterAndASecondUnloadFindsNothingToDo)
     QtFormWindow& form = Create();
     std::vector<Message> log;
     Hook(windows, form.hWnd(), log);
-    QPointer<QWidget> widget = window->Widget();
+    QPointer<QWidget> widget = &QtFormWindowInspector::Widget(form);
     form.Unload();
     EXPECT_EQ(forms.LoadedForms(), 0);
     Settle();

@@ -50,7 +50,8 @@ TEST_P(ProbeFaults, AnswersWithinBudgetWithOneAttempt) {
     FaultStage stage;
     const auto url = stage.Stage(c.fault);
     if (!url) GTEST_SKIP() << "cannot be staged on this machine";
-    TcpProbe probe(kBudget);
+    scripted::ScriptedCodePage codePage;
+    TcpProbe probe(codePage, kBudget);
     // A reset races the probe's look at the socket; repeat to give the race a chance to show.
     const int repeats = c.fault == Fault::Reset ? 50 : 2;
 

@@ -19,13 +19,13 @@ inline constexpr long long kTickMs = 10000;
 
 struct RealProbePlatform {
     explicit RealProbePlatform(std::chrono::milliseconds budget, NameLookup lookup)
-        : internet(budget, std::move(lookup)) {}
+        : internet(codePage, budget, std::move(lookup)) {}
 
     scripted::ScriptedWindows windows;
     scripted::ScriptedShell shell{windows};
     scripted::ScriptedForms forms{windows};
-    TcpProbe internet;
     scripted::ScriptedCodePage codePage;
+    TcpProbe internet;
     Platform platform{forms, windows, shell, internet, codePage};
 };
 

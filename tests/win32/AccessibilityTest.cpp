@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "Form1WindowFixture.h"
+#include "ModalLoop.h"
 #include "monitor/StatusColours.h"
 // After the program's headers, which must come before windows.h.
 #include <oleacc.h>
@@ -94,10 +95,10 @@ TEST_F(FormAccessibility, TheLightAnnouncesOnlyAChangeOfState) {
         form_->SetFillColor(ControlId::Shape1, light);
     // Events to a hook in this process arrive as messages: bounded waiting for them.
     for (int round = 0; round < 50 && g_valueChanged.size() < 2; ++round) {
-        forms_.DispatchWaiting();
+        DispatchWaiting(forms_);
         Sleep(20);
     }
-    forms_.DispatchWaiting();
+    DispatchWaiting(forms_);
     UnhookWinEvent(hook);
     EXPECT_EQ(g_valueChanged, std::vector<HWND>(2, Control(ControlId::Shape1)))
         << "green to red, red to green";

@@ -5,9 +5,16 @@
 #include <functional>
 #include <utility>
 
+#include "platform/win32/Win32FormsToolkit.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace vedodud::win32 {
+
+// Handles every message waiting now as the toolkit's loop does, without waiting for more.
+inline void DispatchWaiting(Win32FormsToolkit& forms) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) forms.Dispatch(msg);
+}
 
 struct ModalLoopAction {
     std::function<bool()> action;

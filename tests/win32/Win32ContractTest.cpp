@@ -54,7 +54,7 @@ struct Win32Backend {
     // Icons some earlier program left in the tray are none of this test's.
     const std::vector<HWND> before = TrayIconWindows();
 
-    void Settle() { forms.DispatchWaiting(); }
+    void Settle() { DispatchWaiting(forms); }
 
     std::vector<HWND> Icons() {
         std::vector<HWND> icons = TrayIconWindows();

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/common/DebugLog.h"
+
 namespace vedodud {
 namespace {
 
@@ -22,6 +24,13 @@ Long GetLong(const NotifyIconDataA& record, std::size_t offset) {
 NotifyIconFields DecodeRecordFields(const NotifyIconDataA& record) {
     return {GetLong(record, 0),  GetLong(record, 4),  GetLong(record, 8),
             GetLong(record, 12), GetLong(record, 16), GetLong(record, 20)};
+}
+
+void LogRefusedOperation(Long dwMessage, const NotifyIconFields& fields) {
+    if (!DebugLogEnabled()) return;
+    DebugLog("shell", "operation " + std::to_string(dwMessage) + " refused for icon (" +
+                          std::to_string(fields.hWnd) + ", " + std::to_string(fields.uID) + "), record of " +
+                          std::to_string(fields.cbSize) + " bytes");
 }
 
 void EncodeRecordFields(const NotifyIconFields& fields, NotifyIconDataA& record) {

@@ -25,6 +25,9 @@ struct NotifyIconFields {
 };
 
 NotifyIconFields DecodeRecordFields(const NotifyIconDataA& record);
+// The shell's caller ignores the answer, as Windows programs do: the debug log is the only trace
+// of an operation the shell refused.
+void LogRefusedOperation(Long dwMessage, const NotifyIconFields& fields);
 void EncodeRecordFields(const NotifyIconFields& fields, NotifyIconDataA& record);
 
 // The tip's 64 bytes as they stand.

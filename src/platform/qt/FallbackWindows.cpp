@@ -24,7 +24,7 @@ void FallbackWindows::ShowHidden(const std::vector<std::weak_ptr<FormState>>& fo
         const auto state = weak.lock();
         if (!state || state->life != FormState::Life::Loaded || !state->widget || state->widget->isVisible())
             continue;
-        ShowForm(state);
+        ShowForm(*state);
         Shown shown{weak, {}, false};
         shown.since.start();
         shown_.push_back(shown);

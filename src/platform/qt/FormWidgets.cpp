@@ -24,13 +24,13 @@ QAccessibleInterface* FormAccessible(const QString&, QObject* object) {
 ShapeWidget::ShapeWidget(QWidget* parent, Colour fill, Colour border,
                          std::optional<FillDescription> description)
     : QWidget(parent), fill_(fill), border_(border), description_(std::move(description)) {
-    ToQColor(fill);  // an invalid colour fails here, at creation, not later while painting
-    ToQColor(border);
+    ValidateColour(fill);
+    ValidateColour(border);
     SetFill(fill);
 }
 
 void ShapeWidget::SetFill(Colour colour) {
-    ToQColor(colour);
+    ValidateColour(colour);
     fill_ = colour;
     // Qt announces a new description to screen readers, and only a new one: a reader hears the site
     // go down or come back, not every probe.

@@ -17,7 +17,9 @@
 #include <stdexcept>
 
 #include "platform/RuntimeError.h"
+#include "platform/common/CaptionFit.h"
 #include "platform/common/LegibleColours.h"
+#include "platform/qt/ContextBound.h"
 #include "platform/qt/QtFormsToolkit.h"
 #include "platform/qt/Rendering.h"
 #include "platform/qt/SchemeColours.h"
@@ -26,8 +28,6 @@ namespace vedodud::qt {
 
 namespace {
 
-// Below this a caption is no longer readable; it is cut instead.
-constexpr qreal kSmallestPointSize = 6.0;
 constexpr qreal kPointSizeStep = 0.25;
 constexpr int kTwipsPerPoint = 20;
 
@@ -96,104 +96,132 @@ void ApplyFormFlags(QWidget& form, bool trayAvailable) {
     form.move(at);
 }
 
-// The layout was drawn for a smaller default font than most Linux desktops use: a caption that
-// would be cut off gets the default font a little smaller, just enough to be read whole.
+// The layout was drawn for a smaller default font than most Linux desktops use.
 void FitCaption(QWidget& widget) {
     QFont font = widget.font();
-    while (widget.sizeHint().width() > widget.width()) {
-        const bool inPoints = font.pointSizeF() > 0;
-        const qreal size = inPoints ? font.pointSizeF() : font.pixelSize();
-        const qreal smaller = size - (inPoints ? kPointSizeStep : 1);
-        if (inPoints ? smaller < kSmallestPointSize
-                     : smaller < Pixels(static_cast<int>(kSmallestPointSize) * kTwipsPerPoint))
-            return;
-        if (inPoints) {
-            font.setPointSizeF(smaller);
-        } else {
-            font.setPixelSize(static_cast<int>(smaller));
+    const bool inPoints = font.pointSizeF() > 0;
+    const qreal size = inPoints ? font.pointSizeF() : font.pixelSize();
+    const auto fitsAt = [&](qreal smaller) {
+        if (smaller != size) {
+            inPoints ? font.setPointSizeF(smaller) : font.setPixelSize(static_cast<int>(smaller));
+            widget.setFont(font);
         }
-        widget.setFont(font);
+        return widget.sizeHint().width() <= widget.width();
+    };
+    if (inPoints) {
+        FittingCaptionSize(size, kPointSizeStep, qreal{kSmallestCaptionPoints}, fitsAt);
+    } else {
+        FittingCaptionSize(size, qreal{1}, qreal(Pixels(kSmallestCaptionPoints * kTwipsPerPoint)), fitsAt);
     }
 }
 
-QWidget* BuildControl(const ControlLayout& control, QWidget& parent, const std::weak_ptr<FormState>& weak) {
+// One of the form's events for the program, delivered while the form is loaded and the program
+// has not ended with a fatal error; nothing once the form's state is gone.
+template <class Event>
+std::function<void()> Delivering(FormState& state, Event event) {
+    return BoundTo(&state.context, [&state, event] {
+        if (state.life == FormState::Life::Loaded) state.toolkit.Deliver([&] { event(state.events); });
+    });
+}
+
+QWidget* BuildShape(const ControlLayout& control, QWidget& parent) {
+    auto* shape = new ShapeWidget(&parent, control.fillColor.value_or(kSystemWindowBackground),
+                                  control.borderColor.value_or(kSystemWindowText), control.fillDescription);
+    // The light's name is its frame's caption: that is what a sighted user reads beside it.
+    if (auto* frame = qobject_cast<QGroupBox*>(&parent)) shape->setAccessibleName(frame->title());
+    return shape;
+}
+
+QWidget* BuildPicture(const ControlLayout& control, QWidget& parent) {
+    auto* picture = new QLabel(&parent);
+    picture->setPixmap(LoadPicture(control.picture));
+    picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    picture->setFrameStyle(control.flat ? QFrame::NoFrame : (QFrame::Panel | QFrame::Sunken));
+    picture->setFocusPolicy(Qt::StrongFocus);
+    picture->setAccessibleName(PictureName(control.picture));
+    return picture;
+}
+
+QWidget* BuildCheckBox(const ControlLayout& control, QWidget& parent) {
+    auto* check = new QCheckBox(ToQString(control.text), &parent);
+    check->setChecked(control.value == 1);
+    return check;
+}
+
+QWidget* BuildButton(const ControlLayout& control, QWidget& parent, FormState& state) {
+    auto* button = new QPushButton(ToQString(control.text), &parent);
+    button->setDefault(control.isDefault);
+    button->setAutoDefault(true);  // Enter acts on the focused button, as Space does
+    QObject::connect(button, &QPushButton::clicked, &state.context,
+                     Delivering(state, [id = control.id](FormEvents& events) { events.Click(id); }));
+    if (control.isCancel) {
+        auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), parent.window());
+        QObject::connect(escape, &QShortcut::activated, button, &QPushButton::click);
+    }
+    return button;
+}
+
+QWidget* BuildWidget(const ControlLayout& control, QWidget& parent, FormState& state) {
     const QString text = ToQString(control.text);
-    QWidget* widget = nullptr;
     switch (control.kind) {
         case ControlKind::TextBox:
-            widget = new QLineEdit(text, &parent);
-            break;
+            return new QLineEdit(text, &parent);
         case ControlKind::Frame:
-            widget = new QGroupBox(text, &parent);
-            break;
+            return new QGroupBox(text, &parent);
         case ControlKind::Shape:
-            widget =
-                new ShapeWidget(&parent, control.fillColor.value_or(kSystemWindowBackground),
-                                control.borderColor.value_or(kSystemWindowText), control.fillDescription);
-            // The light's name is its frame's caption: that is what a sighted user reads beside it.
-            if (auto* frame = qobject_cast<QGroupBox*>(&parent)) widget->setAccessibleName(frame->title());
-            break;
-        case ControlKind::PictureBox: {
-            auto* picture = new QLabel(&parent);
-            picture->setPixmap(LoadPicture(control.picture));
-            picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-            picture->setFrameStyle(control.flat ? QFrame::NoFrame : (QFrame::Panel | QFrame::Sunken));
-            picture->setFocusPolicy(Qt::StrongFocus);
-            picture->setAccessibleName(PictureName(control.picture));
-            widget = picture;
-            break;
-        }
-        case ControlKind::CheckBox: {
-            auto* check = new QCheckBox(text, &parent);
-            check->setChecked(control.value == 1);
-            widget = check;
-            break;
-        }
-        case ControlKind::CommandButton: {
-            auto* button = new QPushButton(text, &parent);
-            button->setDefault(control.isDefault);
-            button->setAutoDefault(true);  // Enter acts on the focused button, as Space does
-            const ControlId id = control.id;
-            QObject::connect(button, &QPushButton::clicked, button, [weak, id] {
-                const auto state = weak.lock();
-                if (state && state->life == FormState::Life::Loaded)
-                    state->toolkit.Deliver([&] { state->events.Click(id); });
-            });
-            if (control.isCancel) {
-                auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), parent.window());
-                QObject::connect(escape, &QShortcut::activated, button, &QPushButton::click);
-            }
-            widget = button;
-            break;
-        }
+            return BuildShape(control, parent);
+        case ControlKind::PictureBox:
+            return BuildPicture(control, parent);
+        case ControlKind::CheckBox:
+            return BuildCheckBox(control, parent);
+        case ControlKind::CommandButton:
+            return BuildButton(control, parent, state);
         case ControlKind::Label:
-            widget = new QLabel(text, &parent);
-            break;
+            return new QLabel(text, &parent);
         case ControlKind::Timer:
-            return nullptr;
+            break;
     }
+    return nullptr;
+}
+
+QWidget* BuildControl(const ControlLayout& control, QWidget& parent, FormState& state) {
+    QWidget* widget = BuildWidget(control, parent, state);
     widget->setObjectName(ToQString(control.name));
     widget->setGeometry(PixelRect(control.left, control.top, control.width, control.height));
     // An invalid colour fails here, at creation, not later while painting.
-    if (control.backColor) ToQColor(*control.backColor);
-    if (control.foreColor) ToQColor(*control.foreColor);
+    if (control.backColor) ValidateColour(*control.backColor);
+    if (control.foreColor) ValidateColour(*control.foreColor);
     widget->setEnabled(control.enabled);
     if (control.kind == ControlKind::CheckBox || control.kind == ControlKind::Label) FitCaption(*widget);
     return widget;
 }
 
-QTimer* BuildTimer(const ControlLayout& control, QWidget& form, const std::weak_ptr<FormState>& weak) {
+QTimer* BuildTimer(const ControlLayout& control, QWidget& form, FormState& state) {
     auto* timer = new QTimer(&form);
     timer->setObjectName(ToQString(control.name));
     timer->setInterval(control.intervalMs);
-    const ControlId id = control.id;
-    QObject::connect(timer, &QTimer::timeout, timer, [weak, id] {
-        const auto state = weak.lock();
-        if (state && state->life == FormState::Life::Loaded)
-            state->toolkit.Deliver([&] { state->events.TimerTick(id); });
-    });
+    QObject::connect(timer, &QTimer::timeout, &state.context,
+                     Delivering(state, [id = control.id](FormEvents& events) { events.TimerTick(id); }));
     if (control.enabled && control.intervalMs > 0) timer->start();
     return timer;
+}
+
+void BuildTimers(FormState& state) {
+    for (const auto& control : state.layout.controls)
+        if (control.kind == ControlKind::Timer)
+            state.timers[control.id] = BuildTimer(control, *state.widget, state);
+}
+
+void BuildEachControl(FormState& state) {
+    for (const auto& control : state.layout.controls) {
+        if (control.kind == ControlKind::Timer) continue;
+        QWidget* parent = state.widget;
+        if (control.container) {
+            parent = state.controls.at(*control.container);
+            if (!parent) throw RuntimeError("Invalid container for " + std::string(control.name));
+        }
+        state.controls[control.id] = BuildControl(control, *parent, state);
+    }
 }
 
 // A text box's label becomes its buddy, which names it for a screen reader and adds no access key.
@@ -233,20 +261,16 @@ std::map<QAction*, MenuId> AddItems(QMenu& menu, const MenuLayout& layout) {
 
 // The host shows this menu and reports the choice over its own channel, after PopupMenu has
 // returned: the chosen item's click arrives then.
-void FillHostMenu(QMenu& menu, const MenuLayout& layout, const std::shared_ptr<FormState>& state) {
+void FillHostMenu(QMenu& menu, const MenuLayout& layout, FormState& state) {
     static constexpr char kFilledFor[] = "vedodudWindow";
     // The same menu again: its items stay, so that those the host already knows remain valid.
-    if (menu.objectName() == ToQString(layout.name) && menu.property(kFilledFor).toLongLong() == state->hWnd)
+    if (menu.objectName() == ToQString(layout.name) && menu.property(kFilledFor).toLongLong() == state.hWnd)
         return;
     menu.clear();
-    menu.setProperty(kFilledFor, static_cast<qlonglong>(state->hWnd));
-    const std::weak_ptr<FormState> weak = state;
+    menu.setProperty(kFilledFor, static_cast<qlonglong>(state.hWnd));
     for (const auto& [action, id] : AddItems(menu, layout)) {
-        QObject::connect(action, &QAction::triggered, action, [weak, item = id] {
-            const auto state = weak.lock();
-            if (state && state->life == FormState::Life::Loaded)
-                state->toolkit.Deliver([&] { state->events.MenuClick(item); });
-        });
+        QObject::connect(action, &QAction::triggered, &state.context,
+                         Delivering(state, [item = id](FormEvents& events) { events.MenuClick(item); }));
     }
 }
 
@@ -266,73 +290,76 @@ void PrepareParentlessMenu(QMenu& menu) {
     });
 }
 
+// Fixed size; the client area first stands where the layout places it on the main screen.
+void PlaceForm(QWidget& form, const FormLayout& layout) {
+    const QSize client(Pixels(layout.clientWidth), Pixels(layout.clientHeight));
+    form.setFixedSize(client);
+    QPoint origin(Pixels(layout.screenLeft), Pixels(layout.screenTop));
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) origin += screen->geometry().topLeft();
+    form.setGeometry(QRect(origin, client));
+}
+
+void BuildFormWidget(FormState& state) {
+    FormWidget& form = *state.widget;
+    form.setObjectName(ToQString(state.layout.name));
+    form.setWindowTitle(ToQString(state.layout.caption));
+    ValidateColour(state.layout.backColor);
+    const QIcon icon = LoadIcon(state.layout.icon);
+    form.setWindowIcon(icon);
+    BuildTimers(state);
+    // The controls need fonts and pictures: they come once control is back in the event loop,
+    // after the tray icon the form's load places, unless something needs them sooner.
+    QTimer::singleShot(0, &state.context, [&state] { state.toolkit.Deliver([&] { BuildControls(state); }); });
+    PlaceForm(form, state.layout);
+    state.hWnd = state.table.AddWindow(&form, [](Long, Long, Long, Long) -> Long { return 0; });
+    state.iconHandle = state.table.AddIcon(icon);
+}
+
+// A form goes in two steps, between which an unloaded window handles its last messages. First no
+// event reaches the program any more and the window is hidden...
+void StartUnloading(FormState& state) {
+    state.life = FormState::Life::Destroying;
+    for (auto& [id, timer] : state.timers)
+        if (timer) timer->stop();
+    if (state.widget) state.widget->hide();
+}
+
+// ... then its handle goes, and the toolkit counts one form fewer. The widget is deleted later, not
+// now: this may run inside one of its own event handlers.
+void FinishUnloading(FormState& state) {
+    state.table.RemoveWindow(state.hWnd);
+    state.life = FormState::Life::Unloaded;
+    if (state.widget) state.widget->deleteLater();
+    state.toolkit.FormUnloaded();
+}
+
 }  // namespace
 
 // The form's controls, their labels, colours and tab order, once.
-void BuildControls(const std::shared_ptr<FormState>& state) {
-    if (state->controlsBuilt || !state->widget || state->life != FormState::Life::Loaded) return;
-    state->controlsBuilt = true;
-    FormWidget* form = state->widget;
-    const std::weak_ptr<FormState> weak = state;
+void BuildControls(FormState& state) {
+    if (state.controlsBuilt || !state.widget || state.life != FormState::Life::Loaded) return;
+    state.controlsBuilt = true;
     try {
-        for (const auto& control : state->layout.controls) {
-            if (control.kind == ControlKind::Timer) continue;
-            QWidget* parent = form;
-            if (control.container) {
-                parent = state->controls.at(*control.container);
-                if (!parent) throw RuntimeError("Invalid container for " + std::string(control.name));
-            }
-            state->controls[control.id] = BuildControl(control, *parent, weak);
-        }
+        BuildEachControl(state);
     } catch (const std::out_of_range&) {
-        throw RuntimeError("Invalid layout of " + std::string(state->layout.name));
+        throw RuntimeError("Invalid layout of " + std::string(state.layout.name));
     }
-    LabelTextBoxes(*state);
-    PaintFormColours(*state);
+    LabelTextBoxes(state);
+    PaintFormColours(state);
     // The desktop switching to a dark scheme at sunset, say: painted in the new colours at once.
-    new SchemeWatcher(form, [weak] {
-        if (const auto state = weak.lock()) PaintFormColours(*state);
-    });
-    const std::vector<QWidget*> order = TabOrder(*state);
+    new SchemeWatcher(state.widget, BoundTo(&state.context, [&state] { PaintFormColours(state); }));
+    const std::vector<QWidget*> order = TabOrder(state);
     for (size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 std::shared_ptr<FormState> BuildForm(QtFormsToolkit& toolkit, WindowTable& table, const FormLayout& layout,
                                      FormEvents& events, bool trayAvailable) {
     auto state = std::make_shared<FormState>(toolkit, table, layout, events);
-    const std::weak_ptr<FormState> weak = state;
-
-    auto* form = new FormWidget(FormFlags(trayAvailable), [weak] {
-        const auto state = weak.lock();
-        if (state && state->life == FormState::Life::Loaded)
-            state->toolkit.Deliver([&] { state->events.CloseRequested(); });
-    });
+    auto* form = new FormWidget(FormFlags(trayAvailable),
+                                Delivering(*state, [](FormEvents& events) { events.CloseRequested(); }));
     state->widget = form;
     try {
-        form->setObjectName(ToQString(layout.name));
-        form->setWindowTitle(ToQString(layout.caption));
-        ToQColor(layout.backColor);
-        const QIcon icon = LoadIcon(layout.icon);
-        form->setWindowIcon(icon);
-
-        for (const auto& control : layout.controls)
-            if (control.kind == ControlKind::Timer)
-                state->timers[control.id] = BuildTimer(control, *form, weak);
-        // The controls need fonts and pictures: they come once control is back in the event loop,
-        // after the tray icon the form's load places, unless something needs them sooner.
-        QTimer::singleShot(0, form, [weak] {
-            if (const auto state = weak.lock()) state->toolkit.Deliver([&] { BuildControls(state); });
-        });
-
-        // Fixed size; the client area first stands where the layout places it on the main screen.
-        const QSize client(Pixels(layout.clientWidth), Pixels(layout.clientHeight));
-        form->setFixedSize(client);
-        QPoint origin(Pixels(layout.screenLeft), Pixels(layout.screenTop));
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) origin += screen->geometry().topLeft();
-        form->setGeometry(QRect(origin, client));
-
-        state->hWnd = table.AddWindow(form, [](Long, Long, Long, Long) -> Long { return 0; });
-        state->iconHandle = table.AddIcon(icon);
+        BuildFormWidget(*state);
     } catch (const std::out_of_range&) {
         delete form;
         throw RuntimeError("Invalid layout of " + std::string(layout.name));
@@ -343,11 +370,10 @@ std::shared_ptr<FormState> BuildForm(QtFormsToolkit& toolkit, WindowTable& table
     return state;
 }
 
-void ShowForm(const std::shared_ptr<FormState>& shown) {
-    FormState& state = *shown;
+void ShowForm(FormState& state) {
     FormWidget* form = state.widget;
     if (!form || state.life != FormState::Life::Loaded) throw RuntimeError("Form is not loaded");
-    BuildControls(shown);
+    BuildControls(state);
     // Built before the desktop's tray was known: shown as what the window is with or without one.
     if (!form->isVisible()) ApplyFormFlags(*form, state.toolkit.TrayAvailable());
     if (!state.shownBefore) {
@@ -376,15 +402,8 @@ QtFormWindow::~QtFormWindow() {
     // itself being taken apart.
     FormState& state = *state_;
     if (state.life != FormState::Life::Loaded) return;
-    state.life = FormState::Life::Unloaded;
-    for (auto& [id, timer] : state.timers)
-        if (timer) timer->stop();
-    state.table.RemoveWindow(state.hWnd);
-    if (state.widget) {
-        state.widget->hide();
-        state.widget->deleteLater();
-    }
-    state.toolkit.FormUnloaded();
+    StartUnloading(state);
+    FinishUnloading(state);
 }
 
 FormWidget& QtFormWindow::LoadedWidget() {
@@ -396,7 +415,7 @@ FormWidget& QtFormWindow::LoadedWidget() {
 template <class ControlWidget>
 ControlWidget& QtFormWindow::Control(ControlId id) {
     LoadedWidget();
-    BuildControls(state_);
+    BuildControls(*state_);
     const auto found = state_->controls.find(id);
     auto* widget =
         found == state_->controls.end() ? nullptr : dynamic_cast<ControlWidget*>(found->second.data());
@@ -407,7 +426,7 @@ ControlWidget& QtFormWindow::Control(ControlId id) {
 void QtFormWindow::SetVisible(bool visible) {
     FormWidget& form = LoadedWidget();
     if (visible) {
-        ShowForm(state_);
+        ShowForm(*state_);
     } else if (state_->toolkit.TrayAvailable()) {
         HideIntoTray(*state_);
     } else if (form.isVisible()) {
@@ -440,7 +459,7 @@ void QtFormWindow::PopupMenu(MenuId menuId) {
     if (!layout) throw RuntimeError("Invalid menu");
 
     if (QMenu* hostMenu = state->table.HostMenu(state->hWnd)) {
-        FillHostMenu(*hostMenu, *layout, state);
+        FillHostMenu(*hostMenu, *layout, *state);
         return;
     }
     QMenu menu;
@@ -454,18 +473,14 @@ void QtFormWindow::PopupMenu(MenuId menuId) {
     });
     QAction* chosen = menu.exec(QCursor::pos());
     if (!chosen) chosen = triggered;
-    if (!chosen || !items.contains(chosen) || state->life != FormState::Life::Loaded) return;
-    const MenuId item = items.at(chosen);
-    state->toolkit.Deliver([&] { state->events.MenuClick(item); });
+    if (!chosen || !items.contains(chosen)) return;
+    Delivering(*state, [item = items.at(chosen)](FormEvents& events) { events.MenuClick(item); })();
 }
 
 void QtFormWindow::Unload() {
     const std::shared_ptr<FormState> state = state_;
     if (state->life != FormState::Life::Loaded) return;
-    state->life = FormState::Life::Destroying;
-    for (auto& [id, timer] : state->timers)
-        if (timer) timer->stop();
-    if (state->widget) state->widget->hide();
+    StartUnloading(*state);
 
     // The handle stays valid while the chain handles the window's last messages.
     std::exception_ptr failure;
@@ -475,11 +490,7 @@ void QtFormWindow::Unload() {
     } catch (...) {
         failure = std::current_exception();
     }
-    state->table.RemoveWindow(state->hWnd);
-    state->life = FormState::Life::Unloaded;
-    // Later, not now: this may run inside one of the widget's own event handlers.
-    if (state->widget) state->widget->deleteLater();
-    state->toolkit.FormUnloaded();
+    FinishUnloading(*state);
     if (failure) std::rethrow_exception(failure);
 }
 

@@ -15,8 +15,8 @@ namespace vedodud::qt {
 
 class QtFormsToolkit;
 
-// Shared with every Qt connection of the form, so that it outlives a FormWindow that the program
-// drops while one of the form's own calls (a popup menu) is still on the stack.
+// Shared by the FormWindow and the form's own calls, so that it outlives a FormWindow that the
+// program drops while one of them (a popup menu) is still on the stack.
 struct FormState {
     enum class Life { Loaded, Destroying, Unloaded };
 
@@ -35,6 +35,7 @@ struct FormState {
     Life life = Life::Loaded;
     bool shownBefore = false;
     bool controlsBuilt = false;
+    QObject context;  // of every connection and callback of the form: none runs once the state is gone
 };
 
 // Builds the form hidden, its timers running.
@@ -42,9 +43,9 @@ std::shared_ptr<FormState> BuildForm(QtFormsToolkit& toolkit, WindowTable& table
                                      FormEvents& events, bool trayAvailable);
 
 // Shows a form that is loaded; focus goes to the first control in tab order the first time.
-void ShowForm(const std::shared_ptr<FormState>& state);
+void ShowForm(FormState& state);
 // Builds the form's controls now, if they are not yet.
-void BuildControls(const std::shared_ptr<FormState>& state);
+void BuildControls(FormState& state);
 // Hides a form into the notification area, as the tool window it is there.
 void HideIntoTray(FormState& state);
 
@@ -65,13 +66,9 @@ public:
     void SetFillColor(ControlId shape, Colour colour) override;
     std::int16_t Value(ControlId checkBox) override;
 
-    // For tests: the widget that shows the form.
-    QWidget* Widget() const {
-        BuildControls(state_);
-        return state_->widget;
-    }
-
 private:
+    friend class QtFormWindowInspector;  // the tests' view of the form's widget
+
     FormWidget& LoadedWidget();
     template <class ControlWidget>
     ControlWidget& Control(ControlId id);

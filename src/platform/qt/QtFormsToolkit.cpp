@@ -54,10 +54,22 @@ void KeepLegible(QMessageBox& box) {
     new SchemeWatcher(&box, paint);
 }
 
+// A box of plain text with the program's title and one OK button, in legible colours.
+void PrepareBox(QMessageBox& box, const char* name, const std::string& title, const QString& text,
+                QMessageBox::Icon icon) {
+    box.setObjectName(QLatin1String(name));
+    box.setWindowTitle(ToQString(title));
+    box.setTextFormat(Qt::PlainText);
+    box.setText(text);
+    box.setIcon(icon);
+    box.setStandardButtons(QMessageBox::Ok);
+    KeepLegible(box);
+}
+
 }  // namespace
 
-QtFormsToolkit::QtFormsToolkit(WindowTable& table, TrayHost& host)
-    : QtFormsToolkit(table, Options{[&host] { return host.Available(); }, true, kTrayGraceMs}) {}
+QtFormsToolkit::QtFormsToolkit(WindowTable& table, NotificationArea& area)
+    : QtFormsToolkit(table, Options{[&area] { return area.Available(); }, true, kTrayGraceMs}) {}
 
 QtFormsToolkit::QtFormsToolkit(WindowTable& table, Options options)
     : table_(table), options_(std::move(options)) {
@@ -123,17 +135,11 @@ void QtFormsToolkit::MsgBox(const WString& prompt, int buttons) {
         throw RuntimeError("Invalid procedure call: unsupported message box buttons");
     // No parent: the box must come up even while every form is hidden.
     QMessageBox box;
-    box.setObjectName(QStringLiteral("MsgBox"));
-    box.setWindowTitle(ToQString(title_));
-    box.setTextFormat(Qt::PlainText);
-    box.setText(ToQString(prompt));
-    box.setIcon(QMessageBox::NoIcon);
-    box.setStandardButtons(QMessageBox::Ok);
+    PrepareBox(box, "MsgBox", title_, ToQString(prompt), QMessageBox::NoIcon);
     // Some styles decorate standard buttons with an icon; the alert is plain text and OK.
     box.button(QMessageBox::Ok)->setIcon(QIcon());
     box.setWindowModality(Qt::ApplicationModal);
     MakeRoomForTitle(box);
-    KeepLegible(box);
     box.exec();
 }
 
@@ -162,14 +168,10 @@ void QtFormsToolkit::ReportFatalError(const std::string& message) {
     std::fprintf(stderr, "%s: %s\n", title_.empty() ? "vedodud" : title_.c_str(), message.c_str());
     if (options_.showErrorReports && qApp) {
         QMessageBox box;
-        box.setObjectName(QStringLiteral("ErrorReport"));
-        box.setWindowTitle(ToQString(title_));
-        box.setTextFormat(Qt::PlainText);
-        box.setText(QStringLiteral("Run-time error: ") + QString::fromStdString(message) +
-                    QStringLiteral("\n\nThe program will now end."));
-        box.setIcon(QMessageBox::Critical);
-        box.setStandardButtons(QMessageBox::Ok);
-        KeepLegible(box);
+        PrepareBox(box, "ErrorReport", title_,
+                   QStringLiteral("Run-time error: ") + QString::fromStdString(message) +
+                       QStringLiteral("\n\nThe program will now end."),
+                   QMessageBox::Critical);
         box.exec();
     }
     if (running_) QCoreApplication::exit(kFailureStatus);

@@ -10,7 +10,7 @@
 #include "platform/FormsToolkit.h"
 #include "platform/qt/FallbackWindows.h"
 #include "platform/qt/WindowTable.h"
-#include "platform/qt/tray/TrayHost.h"
+#include "platform/qt/tray/NotificationArea.h"
 
 namespace vedodud::qt {
 
@@ -32,7 +32,7 @@ public:
     static constexpr int kTrayGraceMs = 5000;
 
     // A QApplication must exist for as long as the toolkit does.
-    QtFormsToolkit(WindowTable& table, TrayHost& host);
+    QtFormsToolkit(WindowTable& table, NotificationArea& area);
     QtFormsToolkit(WindowTable& table, Options options);
     ~QtFormsToolkit() override;
 

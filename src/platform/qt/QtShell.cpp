@@ -5,6 +5,7 @@
 
 #include "platform/common/DebugLog.h"
 #include "platform/common/NotifyIconRecord.h"
+#include "platform/qt/ContextBound.h"
 #include "platform/qt/Rendering.h"
 
 namespace vedodud::qt {
@@ -42,30 +43,23 @@ void QtShell::DeleteLater(QObject* object) {
 
 std::vector<Long> MouseMessagesFor(TrayItem::Activation reason) {
     switch (reason) {
-        case QSystemTrayIcon::Context:
+        case TrayItem::Activation::ContextMenu:
             return {WM_RBUTTONDOWN, WM_RBUTTONUP};
-        case QSystemTrayIcon::Trigger:
+        case TrayItem::Activation::Click:
             return {WM_LBUTTONDOWN, WM_LBUTTONUP};
-        case QSystemTrayIcon::DoubleClick:
+        case TrayItem::Activation::DoubleClick:
             return {WM_LBUTTONDBLCLK};
-        case QSystemTrayIcon::MiddleClick:
+        case TrayItem::Activation::MiddleClick:
             return {WM_MBUTTONDOWN, WM_MBUTTONUP};
-        case QSystemTrayIcon::Unknown:
-            break;
     }
     return {};
 }
 
-QtShell::QtShell(WindowTable& table, CodePage& codePage, TrayHost& host)
-    : table_(table), codePage_(codePage), host_(host), alive_(std::make_shared<bool>(true)) {
+QtShell::QtShell(WindowTable& table, CodePage& codePage, NotificationArea& area)
+    : table_(table), codePage_(codePage), area_(area) {
     // A destroyed window leaves no icon behind, whoever forgot to delete it.
-    std::weak_ptr<bool> alive = alive_;
-    table_.OnWindowRemoved([this, alive](Long hWnd) {
-        if (alive.lock()) DropIconsOf(hWnd);
-    });
-    host_.OnChange([this, alive] {
-        if (alive.lock()) PlaceAll();
-    });
+    table_.OnWindowRemoved(BoundTo(&context_, [this](Long hWnd) { DropIconsOf(hWnd); }));
+    area_.OnChange(BoundTo(&context_, [this] { PlaceAll(); }));
 }
 
 QtShell::~QtShell() = default;
@@ -78,11 +72,7 @@ Long QtShell::Shell_NotifyIconA(Long dwMessage, NotifyIconDataA& lpData) {
         if (dwMessage == NIM_MODIFY) result = Modify(record);
         if (dwMessage == NIM_DELETE) result = Delete(record);
     }
-    // The caller ignores the answer, as Windows programs do; the log is the only trace.
-    if (result == 0 && DebugLogEnabled())
-        DebugLog("shell", "operation " + std::to_string(dwMessage) + " refused for icon (" +
-                              std::to_string(record.hWnd) + ", " + std::to_string(record.uID) +
-                              "), record of " + std::to_string(record.cbSize) + " bytes");
+    if (result == 0) LogRefusedOperation(dwMessage, record);
     return result;
 }
 
@@ -123,10 +113,11 @@ void QtShell::Apply(Icon& icon, const Record& record) {
 }
 
 void QtShell::Place(Key key, Icon& icon) {
-    const TrayKind kind = host_.ItemKind();
+    const TrayKind kind = area_.ItemKind();
     if (kind == TrayKind::Undecided) return;
-    const std::uint64_t generation = host_.Generation(kind);
-    if (icon.item && icon.kind == kind && icon.generation == generation && !icon.item->Lost()) return;
+    const std::uint64_t generation = area_.Generation(kind);
+    if (icon.item && icon.kind == kind && icon.generation == generation && !icon.item->CheckWhetherLost())
+        return;
     icon.item.reset();
     icon.hostMenu.reset();
     icon.kind = kind;
@@ -138,7 +129,7 @@ void QtShell::Place(Key key, Icon& icon) {
                                           : kind == TrayKind::StatusNotifier ? "a StatusNotifierItem"
                                                                              : "waiting for a tray"));
     if (kind == TrayKind::None) return;
-    icon.item = host_.CreateItem(kind);
+    icon.item = area_.CreateItem(kind);
     if (icon.item) Show(key, icon);
 }
 
@@ -149,24 +140,20 @@ void QtShell::PlaceAll() {
 void QtShell::Show(Key key, Icon& icon) {
     TrayItem& item = *icon.item;
     item.activated = [this, key](TrayItem::Activation reason) { Activated(key, reason); };
-    std::weak_ptr<bool> alive = alive_;
-    item.dropped = [this, alive, key] {
+    item.dropped = BoundTo(&context_, [this, key] {
         const auto found = icons_.find(key);
-        if (alive.lock() && found != icons_.end()) Place(key, found->second);
-    };
+        if (found != icons_.end()) Place(key, found->second);
+    });
     // An XEmbed tray gets no menu: the window decides what a click means. A host that shows menus
     // itself gets one, which the window fills when it is opened.
     if (item.ExportsMenu()) {
         icon.hostMenu.reset(new QMenu());
-        item.SetMenu(icon.hostMenu.get(), [this, alive, key] {
-            if (alive.lock()) HostOpensMenu(key);
-        });
+        const auto hostOpensMenu = BoundTo(&context_, [this, key] { HostOpensMenu(key); });
+        item.SetMenu(icon.hostMenu.get(), hostOpensMenu);
         // Hosts read the menu as soon as the item registers and may show it without announcing
         // it (xfce4-panel 4.18 never does for the top level): have the window fill it now, the
         // way a right-click would; the exported menu tells a host that has already read it.
-        table_.Later([this, alive, key] {
-            if (alive.lock()) HostOpensMenu(key);
-        });
+        table_.Later(hostOpensMenu);
     }
     item.SetIcon(icon.image);
     item.SetToolTip(icon.tip);
@@ -178,12 +165,12 @@ void QtShell::Activated(Key key, TrayItem::Activation reason) {
     // menu many times at once gets one menu.
     const Activation underway{key, reason};
     if (!activationsUnderway_.insert(underway).second) return;
-    std::weak_ptr<bool> alive = alive_;
-    table_.Later([this, alive, underway] {
-        if (!alive.lock()) return;
+    table_.Later(BoundTo(&context_, [this, underway] {
+        // Bound before the window's handler runs, which may end the shell itself.
+        const auto done = BoundTo(&context_, [this, underway] { activationsUnderway_.erase(underway); });
         SendMouseMessages(underway.first, underway.second);
-        if (alive.lock()) activationsUnderway_.erase(underway);
-    });
+        done();
+    }));
 }
 
 void QtShell::HostOpensMenu(Key key) {
@@ -192,7 +179,7 @@ void QtShell::HostOpensMenu(Key key) {
     // A right-click as the window knows it, now, not later: the host reads the menu as soon as
     // this returns. The window's popup fills the host's menu; the choice comes back later.
     const HostMenuScope scope(table_, key.first, found->second.hostMenu.get());
-    SendMouseMessages(key, QSystemTrayIcon::Context);
+    SendMouseMessages(key, TrayItem::Activation::ContextMenu);
 }
 
 void QtShell::SendMouseMessages(Key key, TrayItem::Activation reason) {
@@ -205,23 +192,6 @@ void QtShell::SendMouseMessages(Key key, TrayItem::Activation reason) {
 
 void QtShell::DropIconsOf(Long hWnd) {
     std::erase_if(icons_, [hWnd](const auto& entry) { return entry.first.first == hWnd; });
-}
-
-TrayItem* QtShell::Item(Long hWnd, Long uID) const {
-    const auto found = icons_.find({hWnd, uID});
-    return found == icons_.end() ? nullptr : found->second.item.get();
-}
-
-std::vector<TrayItem*> QtShell::Items() const {
-    std::vector<TrayItem*> shown;
-    for (const auto& [key, icon] : icons_)
-        if (icon.item) shown.push_back(icon.item.get());
-    return shown;
-}
-
-QMenu* QtShell::HostMenu(Long hWnd, Long uID) const {
-    const auto found = icons_.find({hWnd, uID});
-    return found == icons_.end() ? nullptr : found->second.hostMenu.get();
 }
 
 }  // namespace vedodud::qt

@@ -4,6 +4,7 @@
 
 #include <QIcon>
 #include <QMenu>
+#include <QObject>
 #include <QString>
 #include <cstdint>
 #include <map>
@@ -15,7 +16,7 @@
 #include "platform/CodePage.h"
 #include "platform/Shell.h"
 #include "platform/qt/WindowTable.h"
-#include "platform/qt/tray/TrayHost.h"
+#include "platform/qt/tray/NotificationArea.h"
 #include "platform/qt/tray/TrayItem.h"
 
 namespace vedodud::qt {
@@ -25,19 +26,14 @@ std::vector<Long> MouseMessagesFor(TrayItem::Activation reason);
 
 class QtShell final : public Shell {
 public:
-    QtShell(WindowTable& table, CodePage& codePage, TrayHost& host);
+    QtShell(WindowTable& table, CodePage& codePage, NotificationArea& area);
     ~QtShell() override;
 
     Long Shell_NotifyIconA(Long dwMessage, NotifyIconDataA& lpData) override;
 
-    // For tests: the item shown for (hWnd, uID), or nullptr (also while it waits for a host).
-    TrayItem* Item(Long hWnd, Long uID) const;
-    // For tests: every item shown, and the menu handed to a host that shows menus itself, or nullptr.
-    std::vector<TrayItem*> Items() const;
-    QMenu* HostMenu(Long hWnd, Long uID) const;
-    std::size_t IconCount() const { return icons_.size(); }
-
 private:
+    friend class QtShellInspector;  // the tests' view of the icons
+
     struct Record;
     // Later: the icon or its menu may be the one whose activation led to its deletion.
     static void DeleteLater(QObject* object);
@@ -70,10 +66,10 @@ private:
 
     WindowTable& table_;
     CodePage& codePage_;
-    TrayHost& host_;
+    NotificationArea& area_;
     std::map<Key, Icon> icons_;
     std::set<Activation> activationsUnderway_;  // queued or being handled
-    std::shared_ptr<bool> alive_;
+    QObject context_;  // of every callback the shell hands out: none runs once it is gone
 };
 
 }  // namespace vedodud::qt

@@ -21,6 +21,12 @@ QRect PixelRect(int left, int top, int width, int height);
 QColor ToQColor(Colour colour, const QPalette& scheme = QGuiApplication::palette(),
                 QPalette::ColorGroup group = QPalette::Active);
 
+// Throws, as ToQColor does, for a colour there is no painting: a layout fails when it is built,
+// not later while it is painted.
+inline void ValidateColour(Colour colour) {
+    ToQColor(colour);
+}
+
 QString ToQString(const WString& text);
 QString ToQString(std::string_view text);
 

@@ -9,7 +9,7 @@
 #include "platform/qt/QtShell.h"
 #include "platform/qt/QtWindowManager.h"
 #include "platform/qt/WindowTable.h"
-#include "platform/qt/tray/TrayHost.h"
+#include "platform/qt/tray/NotificationArea.h"
 #include "platform/tcpprobe/TcpProbe.h"
 
 #ifdef __GLIBC__
@@ -28,13 +28,13 @@ int main(int argc, char** argv) {
 
     vedodud::qt::WindowTable table;
     vedodud::IconvCodePage codePage;
-    vedodud::qt::DesktopTrayHost trayHost;
-    vedodud::qt::QtFormsToolkit forms(table, trayHost);
+    vedodud::qt::DesktopNotificationArea notificationArea;
+    vedodud::qt::QtFormsToolkit forms(table, notificationArea);
     vedodud::qt::QtWindowManager windows(table);
-    vedodud::qt::QtShell shell(table, codePage, trayHost);
-    trayHost.OnChange([&forms] { forms.TrayChanged(); });
+    vedodud::qt::QtShell shell(table, codePage, notificationArea);
+    notificationArea.OnChange([&forms] { forms.TrayChanged(); });
     // The window stays alive while a probe waits for its answer.
-    vedodud::TcpProbe internet(vedodud::kProbeBudget, vedodud::SystemNameLookup,
+    vedodud::TcpProbe internet(codePage, vedodud::kProbeBudget, vedodud::SystemNameLookup,
                                vedodud::qt::WaitHandlingEvents);
 
     vedodud::Platform platform{forms, windows, shell, internet, codePage};

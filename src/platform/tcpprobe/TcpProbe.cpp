@@ -1,5 +1,6 @@
 #include "platform/tcpprobe/TcpProbe.h"
 
+#include <QString>
 #include <algorithm>
 
 #include "platform/tcpprobe/ProbeTarget.h"
@@ -7,8 +8,18 @@
 
 namespace vedodud {
 
-TcpProbe::TcpProbe(std::chrono::milliseconds budget, NameLookup lookup, WorkerWait wait)
-    : budget_(std::clamp(budget, std::chrono::milliseconds::zero(), kProbeBudget)),
+namespace {
+
+// The parser reads UTF-8; the program writes the URL in its code page.
+std::string ToUtf8(CodePage& codePage, const std::string& narrow) {
+    return QString::fromStdU16String(codePage.FromAnsi(narrow)).toStdString();
+}
+
+}  // namespace
+
+TcpProbe::TcpProbe(CodePage& codePage, std::chrono::milliseconds budget, NameLookup lookup, WorkerWait wait)
+    : codePage_(codePage),
+      budget_(std::clamp(budget, std::chrono::milliseconds::zero(), kProbeBudget)),
       lookup_(std::move(lookup)),
       wait_(std::move(wait)) {}
 
@@ -17,7 +28,7 @@ Long TcpProbe::InternetCheckConnectionA(const std::string& lpszUrl, Long dwFlags
         return 0;
     }
     const auto deadline = WorkerClock::now() + budget_;
-    const auto target = ParseProbeTarget(lpszUrl);
+    const auto target = ParseProbeTarget(ToUtf8(codePage_, lpszUrl));
     if (!target) {
         return 0;
     }

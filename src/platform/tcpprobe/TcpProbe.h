@@ -3,15 +3,12 @@
 
 #include <chrono>
 
+#include "platform/CodePage.h"
 #include "platform/Internet.h"
 #include "platform/common/BoundedWorker.h"
 #include "platform/tcpprobe/HostLookup.h"
 
 namespace vedodud {
-
-// Name lookup and connect together never take longer than this: well inside the 10 s tick, so ticks
-// never overlap.
-inline constexpr std::chrono::milliseconds kProbeBudget{5000};
 
 // Name lookups given up on that may still be running before further names are refused outright.
 // An address typed as such needs no lookup and is not held up by them.
@@ -19,11 +16,12 @@ inline constexpr int kMaxPendingLookups = 2;
 
 class TcpProbe final : public Internet {
 public:
-    // A budget above kProbeBudget is cut to it. The lookup is replaceable so tests never need DNS.
-    // Lookup and connect run on a worker thread; `wait` is how the calling thread spends the time
-    // until the answer: blocked by default, handling its events in the desktop program.
-    explicit TcpProbe(std::chrono::milliseconds budget = kProbeBudget, NameLookup lookup = SystemNameLookup,
-                      WorkerWait wait = BlockUntilAnswered);
+    // The URL is read in `codePage`, the platform's, in which the program wrote it. A budget above
+    // kProbeBudget is cut to it. The lookup is replaceable so tests never need DNS. Lookup and
+    // connect run on a worker thread; `wait` is how the calling thread spends the time until the
+    // answer: blocked by default, handling its events in the desktop program.
+    explicit TcpProbe(CodePage& codePage, std::chrono::milliseconds budget = kProbeBudget,
+                      NameLookup lookup = SystemNameLookup, WorkerWait wait = BlockUntilAnswered);
 
     // 1 when a TCP connection to the URL's host and port can be made within the budget, else 0.
     // Without FLAG_ICC_FORCE_CONNECTION there is no cached knowledge to consult, so the answer is 0,
@@ -34,6 +32,7 @@ public:
     int PendingProbes() const { return namedHosts_.Pending() + addresses_.Pending(); }
 
 private:
+    CodePage& codePage_;
     std::chrono::milliseconds budget_;
     NameLookup lookup_;
     WorkerWait wait_;

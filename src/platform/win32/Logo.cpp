@@ -43,7 +43,7 @@ void Picture::Draw(HDC dc, int x, int y) const {
 }
 
 Picture LoadPictureResource(HMODULE module, int id) {
-    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10) /* RT_RCDATA */);
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), RT_RCDATA);
     HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
     const DWORD size = found ? SizeofResource(module, found) : 0;

@@ -6,6 +6,7 @@
 
 #include "platform/HandlerGuard.h"
 #include "platform/RuntimeError.h"
+#include "platform/common/CaptionFit.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/ResourceIds.h"
 #include "platform/win32/Win32CodePage.h"
@@ -23,8 +24,6 @@ constexpr DWORD kFormExStyle = WS_EX_TOOLWINDOW;
 // Control ids stay clear of IDOK and IDCANCEL, which the dialog manager sends for Enter and Esc.
 constexpr int kFirstControlId = 100;
 constexpr UINT kFirstMenuCommand = 1000;
-// A caption is shrunk to fit its box, but not below this size.
-constexpr int kSmallestCaptionPoints = 6;
 constexpr int kPointsPerInch = 72;
 
 Win32FormWindow* FormOf(HWND hwnd) {
@@ -61,6 +60,60 @@ SIZE CaptionRoom(ControlKind kind, HWND control, HDC dc) {
         default:
             return {box.right, box.bottom};
     }
+}
+
+// The window class and styles of one kind of control.
+struct WindowClass {
+    const wchar_t* name;
+    DWORD style;
+    DWORD exStyle = 0;
+};
+
+WindowClass KindClass(const ControlLayout& layout) {
+    switch (layout.kind) {
+        case ControlKind::TextBox:
+            return {L"EDIT", ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+        case ControlKind::Frame:
+            return {L"BUTTON", BS_GROUPBOX};
+        case ControlKind::Shape:
+            return {kShapeClass, 0};
+        case ControlKind::PictureBox:
+            return {kPictureClass, 0, layout.flat ? 0u : WS_EX_CLIENTEDGE};
+        case ControlKind::CheckBox:
+            return {L"BUTTON", BS_AUTOCHECKBOX};
+        case ControlKind::CommandButton:
+            return {L"BUTTON", static_cast<DWORD>(layout.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON)};
+        case ControlKind::Label:
+        case ControlKind::Timer:
+            break;
+    }
+    return {L"STATIC", SS_LEFT};
+}
+
+WindowClass WindowClassOf(const ControlLayout& layout) {
+    WindowClass window = KindClass(layout);
+    // Where boxes of the layout overlap by a pixel, the control made first stays whole; the label,
+    // made last, never paints over the text box's edge.
+    window.style |= WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+    if (layout.HoldsFocus()) window.style |= WS_TABSTOP;
+    if (!layout.enabled) window.style |= WS_DISABLED;
+    return window;
+}
+
+// The light and the logo paint themselves whole: their background in one colour, then what they
+// show on it.
+template <class PaintOnTop>
+LRESULT PaintChild(HWND hwnd, COLORREF background, PaintOnTop paintOnTop) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(hwnd, &paint);
+    RECT area;
+    GetClientRect(hwnd, &area);
+    HBRUSH back = CreateSolidBrush(background);
+    FillRect(dc, &area, back);
+    DeleteObject(back);
+    paintOnTop(dc, area);
+    EndPaint(hwnd, &paint);
+    return 0;
 }
 
 }  // namespace
@@ -169,53 +222,15 @@ void Win32FormWindow::CreateControl(Control& control) {
     HWND parent = hwnd_;
     if (layout.container) parent = Find(*layout.container, ControlKind::Frame).hwnd;
 
-    const wchar_t* className = L"STATIC";
-    // Where boxes of the layout overlap by a pixel, the control made first stays whole; the label,
-    // made last, never paints over the text box's edge.
-    DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
-    DWORD exStyle = 0;
-    switch (layout.kind) {
-        case ControlKind::TextBox:
-            className = L"EDIT";
-            style |= ES_LEFT | ES_AUTOHSCROLL;
-            exStyle = WS_EX_CLIENTEDGE;
-            break;
-        case ControlKind::Frame:
-            className = L"BUTTON";
-            style |= BS_GROUPBOX;
-            break;
-        case ControlKind::Shape:
-            className = kShapeClass;
-            control.fillColor = layout.fillColor.value_or(0);
-            break;
-        case ControlKind::PictureBox:
-            className = kPictureClass;
-            exStyle = layout.flat ? 0 : WS_EX_CLIENTEDGE;
-            break;
-        case ControlKind::CheckBox:
-            className = L"BUTTON";
-            style |= BS_AUTOCHECKBOX;
-            break;
-        case ControlKind::CommandButton:
-            className = L"BUTTON";
-            style |= layout.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
-            break;
-        case ControlKind::Label:
-            className = L"STATIC";
-            style |= SS_LEFT;
-            break;
-        case ControlKind::Timer:
-            return;
-    }
-    if (layout.HoldsFocus()) style |= WS_TABSTOP;
-    if (!layout.enabled) style |= WS_DISABLED;
+    if (layout.kind == ControlKind::Shape) control.fillColor = layout.fillColor.value_or(0);
 
+    const WindowClass window = WindowClassOf(layout);
     const int id = kFirstControlId + static_cast<int>(&control - controls_.data());
     const std::wstring text = ToWide(layout.text);
-    control.hwnd = CreateWindowExW(exStyle, className, text.c_str(), style, ToPixelsX(layout.left),
-                                   ToPixelsY(layout.top), ToPixelsX(layout.width), ToPixelsY(layout.height),
-                                   parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                   GetModuleHandleA(nullptr), nullptr);
+    control.hwnd = CreateWindowExW(
+        window.exStyle, window.name, text.c_str(), window.style, ToPixelsX(layout.left),
+        ToPixelsY(layout.top), ToPixelsX(layout.width), ToPixelsY(layout.height), parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
     if (!control.hwnd) Fail("Can't create a control");
     SetWindowLongPtrW(control.hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&control));
     SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
@@ -278,16 +293,17 @@ void Win32FormWindow::FitCaption(const Control& control, const std::wstring& cap
     LOGFONTW smaller{};
     GetObjectW(font_, sizeof smaller, &smaller);
     smaller.lfWidth = 0;
-    const int smallest = MulDiv(kSmallestCaptionPoints, dpiY_, kPointsPerInch);
+    const int fullHeight = metrics.tmHeight - metrics.tmInternalLeading;
     HFONT current = font_;
-    for (int height = metrics.tmHeight - metrics.tmInternalLeading;
-         !CaptionFits(dc, current, caption, room) && --height >= smallest;) {
+    FittingCaptionSize(fullHeight, 1, MulDiv(kSmallestCaptionPoints, dpiY_, kPointsPerInch), [&](int height) {
         smaller.lfHeight = -height;
-        HFONT next = CreateFontIndirectW(&smaller);
-        if (!next) break;
-        if (current != font_) DeleteObject(current);
-        current = next;
-    }
+        HFONT next = height == fullHeight ? nullptr : CreateFontIndirectW(&smaller);
+        if (next) {
+            if (current != font_) DeleteObject(current);
+            current = next;
+        }
+        return CaptionFits(dc, current, caption, room);
+    });
     ReleaseDC(control.hwnd, dc);
     if (current == font_) return;
     fittedFonts_.push_back(current);
@@ -454,72 +470,37 @@ LRESULT CALLBACK Win32FormWindow::FormProcedure(HWND hwnd, UINT msg, WPARAM wPar
 
 LRESULT Win32FormWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-        case WM_TIMER: {
-            auto timer = timers_.find(wParam);
-            if (timer == timers_.end()) break;
-            events_.TimerTick(timer->second);
-            return 0;
-        }
+        case WM_TIMER:
+            if (TimerTicked(wParam)) return 0;
+            break;
         case WM_COMMAND:
-            if (HIWORD(wParam) == BN_CLICKED) {
-                const Control* control = FindByHandle(reinterpret_cast<HWND>(lParam));
-                if (control && control->layout->kind == ControlKind::CommandButton)
-                    events_.Click(control->layout->id);
-            }
+            if (HIWORD(wParam) == BN_CLICKED) ButtonClicked(reinterpret_cast<HWND>(lParam));
             return 0;
         case WM_CLOSE:
             // The program decides whether the form goes; it unloads it itself.
             events_.CloseRequested();
             return 0;
         case WM_ACTIVATE:
-            if (LOWORD(wParam) == WA_INACTIVE) {
-                HWND focus = GetFocus();
-                if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
-            } else if (lastFocus_ && IsWindow(lastFocus_)) {
-                SetFocus(lastFocus_);
-                return 0;
-            }
+            if (Activated(LOWORD(wParam) != WA_INACTIVE)) return 0;
             break;
         case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLORBTN: {
-            const Control* control = FindByHandle(reinterpret_cast<HWND>(lParam));
-            if (!control || !control->layout->backColor) break;
-            HDC dc = reinterpret_cast<HDC>(wParam);
-            const COLORREF back = Background(*control->layout->backColor);
-            SetBkColor(dc, back);
-            if (control->layout->foreColor)
-                SetTextColor(dc, ToColorRef(*control->layout->foreColor));
-            else if (*control->layout->backColor == layout_.backColor)
-                SetTextColor(dc, shared_.text);
-            return reinterpret_cast<LRESULT>(brushes_.Get(back));
-        }
-        case WM_ERASEBKGND: {
-            RECT client;
-            GetClientRect(hwnd_, &client);
-            FillRect(reinterpret_cast<HDC>(wParam), &client, brushes_.Get(Background(layout_.backColor)));
+        case WM_CTLCOLORBTN:
+            if (HBRUSH brush = ColourControl(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)))
+                return reinterpret_cast<LRESULT>(brush);
+            break;
+        case WM_ERASEBKGND:
+            EraseBackground(reinterpret_cast<HDC>(wParam));
             return 1;
-        }
         case WM_SYSCOLORCHANGE:
         case WM_SETTINGCHANGE:
         case WM_THEMECHANGED:
-            // The scheme may have changed under the window: resolve its colours again and repaint.
-            ReadSchemeColours();
-            brushes_.Clear();
-            RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+            SchemeChanged();
             break;
         case WM_DESTROY:
-            for (const auto& [id, control] : timers_) KillTimer(hwnd_, id);
-            timers_.clear();
+            StopTimers();
             break;
-        case WM_NCDESTROY: {
-            // The last message, after any procedure in front of ours has seen it.
-            HWND hwnd = hwnd_;
-            hwnd_ = nullptr;
-            SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-            for (Control& control : controls_) control.hwnd = nullptr;
-            toolkit_.FormDestroyed(this);
-            return DefWindowProcA(hwnd, msg, wParam, lParam);
-        }
+        case WM_NCDESTROY:
+            return Destroyed(wParam, lParam);
         default:
             if (msg == toolkit_.TaskbarCreatedMessage() && msg != 0) toolkit_.TaskbarCreated();
             break;
@@ -527,26 +508,88 @@ LRESULT Win32FormWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(hwnd_, msg, wParam, lParam);
 }
 
+bool Win32FormWindow::TimerTicked(WPARAM timerId) {
+    const auto timer = timers_.find(timerId);
+    if (timer == timers_.end()) return false;
+    events_.TimerTick(timer->second);
+    return true;
+}
+
+void Win32FormWindow::ButtonClicked(HWND button) {
+    const Control* control = FindByHandle(button);
+    if (control && control->layout->kind == ControlKind::CommandButton) events_.Click(control->layout->id);
+}
+
+// The focus leaves with the form and comes back to the control that had it.
+bool Win32FormWindow::Activated(bool active) {
+    if (!active) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+        return false;
+    }
+    if (!lastFocus_ || !IsWindow(lastFocus_)) return false;
+    SetFocus(lastFocus_);
+    return true;
+}
+
+HBRUSH Win32FormWindow::ColourControl(HDC dc, HWND child) {
+    const Control* control = FindByHandle(child);
+    if (!control || !control->layout->backColor) return nullptr;
+    const COLORREF back = Background(*control->layout->backColor);
+    SetBkColor(dc, back);
+    if (control->layout->foreColor)
+        SetTextColor(dc, ToColorRef(*control->layout->foreColor));
+    else if (*control->layout->backColor == layout_.backColor)
+        SetTextColor(dc, shared_.text);
+    return brushes_.Get(back);
+}
+
+void Win32FormWindow::EraseBackground(HDC dc) {
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    FillRect(dc, &client, brushes_.Get(Background(layout_.backColor)));
+}
+
+// The scheme may have changed under the window: its colours are resolved again and repainted.
+void Win32FormWindow::SchemeChanged() {
+    ReadSchemeColours();
+    brushes_.Clear();
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void Win32FormWindow::StopTimers() {
+    for (const auto& [id, control] : timers_) KillTimer(hwnd_, id);
+    timers_.clear();
+}
+
+// The last message, after any procedure in front of ours has seen it.
+LRESULT Win32FormWindow::Destroyed(WPARAM wParam, LPARAM lParam) {
+    HWND hwnd = hwnd_;
+    hwnd_ = nullptr;
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    for (Control& control : controls_) control.hwnd = nullptr;
+    toolkit_.FormDestroyed(this);
+    return DefWindowProcA(hwnd, WM_NCDESTROY, wParam, lParam);
+}
+
+const Win32FormWindow::Control* Win32FormWindow::ControlOf(HWND hwnd) {
+    return reinterpret_cast<const Control*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
 LRESULT CALLBACK Win32FormWindow::ShapeProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    const auto* control = reinterpret_cast<const Control*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    const Control* control = ControlOf(hwnd);
     if (msg == WM_ERASEBKGND) return 1;
     if (msg != WM_PAINT || !control) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(hwnd, &paint);
-    RECT area;
-    GetClientRect(hwnd, &area);
-    HBRUSH fill = CreateSolidBrush(ToColorRef(control->fillColor));
-    FillRect(dc, &area, fill);
-    DeleteObject(fill);
-    HBRUSH outline = CreateSolidBrush(ToColorRef(control->layout->borderColor.value_or(kSystemWindowText)));
-    FrameRect(dc, &area, outline);
-    DeleteObject(outline);
-    EndPaint(hwnd, &paint);
-    return 0;
+    return PaintChild(hwnd, ToColorRef(control->fillColor), [control](HDC dc, const RECT& area) {
+        HBRUSH outline =
+            CreateSolidBrush(ToColorRef(control->layout->borderColor.value_or(kSystemWindowText)));
+        FrameRect(dc, &area, outline);
+        DeleteObject(outline);
+    });
 }
 
 LRESULT CALLBACK Win32FormWindow::AccessibleProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    const auto* control = reinterpret_cast<const Control*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    const Control* control = ControlOf(hwnd);
     if (!control || !control->ownProcedure) return DefWindowProcW(hwnd, msg, wParam, lParam);
     if (msg == WM_GETOBJECT)
         if (const LRESULT answer = AnswerAccessibleObject(hwnd, wParam, lParam, control->accessible))
@@ -555,24 +598,18 @@ LRESULT CALLBACK Win32FormWindow::AccessibleProcedure(HWND hwnd, UINT msg, WPARA
 }
 
 LRESULT CALLBACK Win32FormWindow::PictureProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    const auto* control = reinterpret_cast<const Control*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    const Control* control = ControlOf(hwnd);
     if (msg == WM_ERASEBKGND) return 1;
     if (msg == WM_LBUTTONDOWN) SetFocus(hwnd);
     // Wants no keys of its own: Tab and the arrows stay with the dialog manager, so the focus
     // passes through the logo to the next control instead of stopping there.
     if (msg == WM_GETDLGCODE) return 0;
     if (msg != WM_PAINT || !control) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(hwnd, &paint);
-    RECT area;
-    GetClientRect(hwnd, &area);
-    HBRUSH back = CreateSolidBrush(ToColorRef(control->layout->backColor.value_or(kSystemWindowBackground)));
-    FillRect(dc, &area, back);
-    DeleteObject(back);
-    auto* form = FormOf(GetAncestor(hwnd, GA_ROOT));
-    if (form && form->logo_ && control->layout->picture == ImageId::Logo) form->logo_.Draw(dc, 0, 0);
-    EndPaint(hwnd, &paint);
-    return 0;
+    const COLORREF back = ToColorRef(control->layout->backColor.value_or(kSystemWindowBackground));
+    return PaintChild(hwnd, back, [hwnd, control](HDC dc, const RECT&) {
+        const Win32FormWindow* form = FormOf(GetAncestor(hwnd, GA_ROOT));
+        if (form && form->logo_ && control->layout->picture == ImageId::Logo) form->logo_.Draw(dc, 0, 0);
+    });
 }
 
 }  // namespace vedodud::win32

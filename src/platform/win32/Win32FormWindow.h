@@ -58,7 +58,16 @@ private:
     static LRESULT CALLBACK ShapeProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK PictureProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK AccessibleProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static const Control* ControlOf(HWND hwnd);
     LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
+    bool TimerTicked(WPARAM timerId);
+    void ButtonClicked(HWND button);
+    bool Activated(bool active);
+    HBRUSH ColourControl(HDC dc, HWND child);
+    void EraseBackground(HDC dc);
+    void SchemeChanged();
+    void StopTimers();
+    LRESULT Destroyed(WPARAM wParam, LPARAM lParam);
     void CreateControls();
     void CreateControl(Control& control);
     void FitCaption(const Control& control, const std::wstring& caption);

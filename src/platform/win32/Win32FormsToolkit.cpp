@@ -59,11 +59,6 @@ int Win32FormsToolkit::Run() {
     return fatal_ ? 1 : 0;
 }
 
-void Win32FormsToolkit::DispatchWaiting() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) Dispatch(msg);
-}
-
 bool Win32FormsToolkit::Dispatch(MSG& msg) {
     // Tab and the arrow keys move the focus within a form, as in a dialog.
     const bool dialogKey = std::any_of(loaded_.begin(), loaded_.end(), [&msg](Win32FormWindow* form) {

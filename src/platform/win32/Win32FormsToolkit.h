@@ -25,9 +25,6 @@ public:
     void MsgBox(const WString& prompt, int buttons) override;
     int Run() override;
     void ReportFatalError(const std::string& message) override;
-    // Handles every message waiting now as Run() does, without waiting for more; for tests.
-    void DispatchWaiting();
-
     // Dispatches one message as Run() does; false once the program is ending (no form left, or a
     // fatal error reported).
     bool Dispatch(MSG& msg);
@@ -37,7 +34,6 @@ public:
     void FormDestroyed(Win32FormWindow* form);
     void FormDeleted(Win32FormWindow* form);
     void TaskbarCreated();
-    bool FatalErrorReported() const { return fatal_; }
     // The application title, as the program's pictures are named after it.
     const std::wstring& Title() const { return wideTitle_; }
     UINT TaskbarCreatedMessage() const { return taskbarCreatedMessage_; }

@@ -11,19 +11,17 @@
 
 namespace vedodud::win32 {
 
-// WinINet may wait minutes for a host that drops connection attempts, or for a name server that
-// never answers. The UI thread waits this long at most, well inside the 10 s tick.
-inline constexpr std::chrono::milliseconds kCheckBudget{5000};
-
 // Checks given up on that may still be running before further checks answer 0 outright.
 inline constexpr int kMaxPendingChecks = 2;
 
 class Win32Internet : public Internet {
 public:
     // The check runs on a worker thread; `wait` is how the calling thread spends the time until it
-    // answers: dispatching its messages, so that its windows stay alive.
+    // answers: dispatching its messages, so that its windows stay alive. WinINet may wait minutes
+    // for a host that drops connection attempts, or for a name server that never answers: the
+    // calling thread waits `budget` at most.
     explicit Win32Internet(
-        std::chrono::milliseconds budget = kCheckBudget,
+        std::chrono::milliseconds budget = kProbeBudget,
         WorkerWait wait = [](WorkerSignal& answer, WorkerClock::time_point deadline) {
             return WaitDispatchingMessages(answer, deadline);
         });

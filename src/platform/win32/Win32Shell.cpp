@@ -6,7 +6,6 @@
 #include <cstring>
 #include <string>
 
-#include "platform/common/DebugLog.h"
 #include "platform/common/NotifyIconRecord.h"
 #include "platform/win32/BoundFunction.h"
 #include "platform/win32/Handles.h"
@@ -61,10 +60,7 @@ Long Win32Shell::Shell_NotifyIconA(Long dwMessage, NotifyIconDataA& lpData) {
     const bool honoured = fields.cbSize == static_cast<Long>(kNotifyIconDataASize) &&
                           (dwMessage == NIM_DELETE || IsWindow(ToHwnd(fields.hWnd)));
     if (!honoured) {
-        if (DebugLogEnabled())
-            DebugLog("shell", "operation " + std::to_string(dwMessage) + " refused for icon (" +
-                                  std::to_string(fields.hWnd) + ", " + std::to_string(fields.uID) +
-                                  "), record of " + std::to_string(fields.cbSize) + " bytes");
+        LogRefusedOperation(dwMessage, fields);
         return 0;
     }
     const Long result = notify_(dwMessage, lpData);

@@ -16,7 +16,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Win32FormsToolkit forms([&shell] { shell.TaskbarCreated(); });
     Win32WindowManager windows;
     // While a check runs, messages are dispatched as in the forms' own loop: the window stays alive.
-    Win32Internet internet(kCheckBudget, [&forms](vedodud::WorkerSignal& answer, auto deadline) {
+    Win32Internet internet(vedodud::kProbeBudget, [&forms](vedodud::WorkerSignal& answer, auto deadline) {
         return WaitDispatchingMessages(answer, deadline, [&forms](MSG& msg) { return forms.Dispatch(msg); });
     });
     Win32CodePage codePage;

@@ -5,14 +5,19 @@
 #include <QIcon>
 #include <QMenu>
 #include <QString>
-#include <QSystemTrayIcon>
 #include <functional>
 
 namespace vedodud::qt {
 
 class TrayItem {
 public:
-    using Activation = QSystemTrayIcon::ActivationReason;
+    // What the user did to the item, by a click of their own or through a host that acts for them.
+    enum class Activation {
+        Click,        // the primary button
+        DoubleClick,  // the primary button, twice
+        MiddleClick,
+        ContextMenu,  // the secondary button, or a host asking for the item's menu
+    };
 
     virtual void SetIcon(const QIcon& icon) = 0;
     virtual void SetToolTip(const QString& tip) = 0;
@@ -20,8 +25,9 @@ public:
     virtual bool ExportsMenu() const = 0;
     // The menu exported to the host; `aboutToShow` runs, synchronously, before the host reads it.
     virtual void SetMenu(QMenu* menu, std::function<void()> aboutToShow) = 0;
-    // Whether the tray has dropped the item (it died, or never took it): it must be made anew.
-    virtual bool Lost() { return false; }
+    // Looks whether the tray has dropped the item (it died, or never took it), and says so: the
+    // item must then be made anew. May ask the display server, and remembers what it found.
+    virtual bool CheckWhetherLost() { return false; }
     // Takes the item off the notification area now; it is freed once control is back in the event
     // loop, since this may run inside the item's own click.
     virtual void Retire() = 0;

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QWindow>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -18,10 +19,22 @@ constexpr std::uint32_t kRequestDock = 0;
 constexpr std::uint32_t kXEmbedMapped = 1;
 // What the icon asks of the tray; most trays set their own size.
 constexpr int kInitialSize = 22;
-constexpr std::uint32_t kMinSizeHint = 16;
+// WM_NORMAL_HINTS as X lays it out (XSizeHints): 18 numbers, the first of them flags that say
+// which of the others are set. The icon sets only its minimum size.
+constexpr std::size_t kSizeHintsLength = 18;
+constexpr std::uint32_t kMinSizeHint = 1u << 4;  // PMinSize: the minimum width and height are set
+constexpr std::size_t kMinWidthAt = 5;
+constexpr std::size_t kMinHeightAt = 6;
 // How long a tray may take to embed an icon it was asked to dock.
 constexpr qint64 kDockWaitMs = 3000;
 constexpr int kEmbedPollMs = 20;
+
+// What xcb hands over to be freed with free(): the X server's replies and errors, a parsed name.
+struct FreeWithFree {
+    void operator()(void* memory) const { std::free(memory); }
+};
+template <class Reply>
+using XcbOwned = std::unique_ptr<Reply, FreeWithFree>;
 
 xcb_connection_t* X11Connection() {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
@@ -29,11 +42,10 @@ xcb_connection_t* X11Connection() {
 }
 
 xcb_atom_t Atom(xcb_connection_t* connection, std::string_view name) {
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.data()), nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-    std::free(reply);
-    return atom;
+    const XcbOwned<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.data()),
+        nullptr));
+    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
 // The screen the program's windows are on: the one the display name chose, as for Qt's connection.
@@ -42,7 +54,7 @@ const xcb_screen_t* ProgramScreen(xcb_connection_t* connection, int* number = nu
     char* host = nullptr;
     int display = 0;
     if (!xcb_parse_display(nullptr, &host, &display, &chosen)) chosen = 0;
-    std::free(host);
+    const XcbOwned<char> hostName(host);
     xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
     int index = 0;
     for (; index < chosen && screens.rem > 1; ++index) xcb_screen_next(&screens);
@@ -59,22 +71,19 @@ xcb_atom_t TraySelection(xcb_connection_t* connection) {
 }
 
 int WindowDepth(xcb_connection_t* connection, xcb_window_t window) {
-    xcb_get_geometry_reply_t* reply =
-        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr);
-    const int depth = reply ? reply->depth : 0;
-    std::free(reply);
-    return depth;
+    const XcbOwned<xcb_get_geometry_reply_t> reply(
+        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr));
+    return reply ? reply->depth : 0;
 }
 
 // The depth of the visual the tray asks its icons to use, or 0 when it names none.
 int TrayVisualDepth(xcb_connection_t* connection, xcb_window_t tray) {
     static const xcb_atom_t property = Atom(connection, "_NET_SYSTEM_TRAY_VISUAL");
-    xcb_get_property_reply_t* reply = xcb_get_property_reply(
-        connection, xcb_get_property(connection, 0, tray, property, XCB_ATOM_VISUALID, 0, 1), nullptr);
+    const XcbOwned<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, tray, property, XCB_ATOM_VISUALID, 0, 1), nullptr));
     xcb_visualid_t visual = 0;
-    if (reply && reply->format == 32 && xcb_get_property_value_length(reply) == 4)
-        visual = *static_cast<const xcb_visualid_t*>(xcb_get_property_value(reply));
-    std::free(reply);
+    if (reply && reply->format == 32 && xcb_get_property_value_length(reply.get()) == 4)
+        visual = *static_cast<const xcb_visualid_t*>(xcb_get_property_value(reply.get()));
     if (visual == 0) return 0;
     for (auto depths = xcb_screen_allowed_depths_iterator(ProgramScreen(connection)); depths.rem;
          xcb_depth_next(&depths))
@@ -84,17 +93,47 @@ int TrayVisualDepth(xcb_connection_t* connection, xcb_window_t tray) {
     return 0;
 }
 
+// Sends the tray the request to dock the window; false when the tray has gone since it was seen,
+// and then the icon must try the next one.
+bool SendDockRequest(xcb_connection_t* connection, xcb_window_t window, xcb_window_t tray) {
+    static const xcb_atom_t opcode = Atom(connection, "_NET_SYSTEM_TRAY_OPCODE");
+    xcb_client_message_event_t dock{};
+    dock.response_type = XCB_CLIENT_MESSAGE;
+    dock.format = 32;
+    dock.window = tray;
+    dock.type = opcode;
+    dock.data.data32[0] = XCB_CURRENT_TIME;
+    dock.data.data32[1] = kRequestDock;
+    dock.data.data32[2] = window;
+    const XcbOwned<xcb_generic_error_t> error(
+        xcb_request_check(connection, xcb_send_event_checked(connection, 0, tray, XCB_EVENT_MASK_NO_EVENT,
+                                                             reinterpret_cast<const char*>(&dock))));
+    return !error;
+}
+
+// Tells the window's size and its XEmbed state, then asks the tray to dock it.
+bool RequestDock(xcb_connection_t* connection, xcb_window_t window, xcb_window_t tray) {
+    // Trays that size icons by request (GtkSocket) read the minimum size from the normal hints
+    // as they take the icon, which may be before Qt writes its own when it shows the window.
+    std::uint32_t hints[kSizeHintsLength] = {kMinSizeHint};
+    hints[kMinWidthAt] = hints[kMinHeightAt] = kInitialSize;
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NORMAL_HINTS,
+                        XCB_ATOM_WM_SIZE_HINTS, 32, kSizeHintsLength, hints);
+    static const xcb_atom_t info = Atom(connection, "_XEMBED_INFO");
+    const std::uint32_t version_and_flags[] = {0, kXEmbedMapped};
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, info, info, 32, 2, version_and_flags);
+    return SendDockRequest(connection, window, tray);
+}
+
 }  // namespace
 
 std::uint32_t XEmbedTrayWindow() {
     xcb_connection_t* connection = X11Connection();
     if (!connection) return 0;
     const xcb_atom_t selection = TraySelection(connection);
-    xcb_get_selection_owner_reply_t* reply =
-        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr);
-    const std::uint32_t owner = reply ? reply->owner : 0;
-    std::free(reply);
-    return owner;
+    const XcbOwned<xcb_get_selection_owner_reply_t> reply(
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr));
+    return reply ? reply->owner : 0;
 }
 
 XEmbedTrayWatch::XEmbedTrayWatch(std::function<void()> trayCame, std::function<void()> trayWent)
@@ -105,11 +144,10 @@ XEmbedTrayWatch::XEmbedTrayWatch(std::function<void()> trayCame, std::function<v
     traySelection_ = TraySelection(connection);
     // Added to what Qt already hears of the root window: both are this one connection's mask.
     const xcb_window_t root = ProgramScreen(connection)->root;
-    xcb_get_window_attributes_reply_t* attributes =
-        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, root), nullptr);
+    const XcbOwned<xcb_get_window_attributes_reply_t> attributes(
+        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, root), nullptr));
     const std::uint32_t mask =
         (attributes ? attributes->your_event_mask : 0) | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-    std::free(attributes);
     xcb_change_window_attributes(connection, root, XCB_CW_EVENT_MASK, &mask);
     xcb_flush(connection);
     qApp->installNativeEventFilter(this);
@@ -163,53 +201,28 @@ XEmbedTrayItem::XEmbedTrayItem(std::uint32_t trayWindow, std::function<void(bool
         setAttribute(Qt::WA_TranslucentBackground);
     const auto window = static_cast<xcb_window_t>(winId());
     windowHandle()->installEventFilter(this);
-    if (connection) {
-        if (testAttribute(Qt::WA_TranslucentBackground) && WindowDepth(connection, window) == 32)
-            backdrop_ = Backdrop::Translucent;
-        // Trays that size icons by request (GtkSocket) read the minimum size from the normal hints
-        // as they take the icon, which may be before Qt writes its own when it shows the window.
-        std::uint32_t hints[18] = {kMinSizeHint};
-        hints[5] = hints[6] = kInitialSize;
-        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NORMAL_HINTS,
-                            XCB_ATOM_WM_SIZE_HINTS, 32, 18, hints);
-        static const xcb_atom_t info = Atom(connection, "_XEMBED_INFO");
-        static const xcb_atom_t opcode = Atom(connection, "_NET_SYSTEM_TRAY_OPCODE");
-        const std::uint32_t version_and_flags[] = {0, kXEmbedMapped};
-        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, info, info, 32, 2, version_and_flags);
-        xcb_client_message_event_t dock{};
-        dock.response_type = XCB_CLIENT_MESSAGE;
-        dock.format = 32;
-        dock.window = trayWindow;
-        dock.type = opcode;
-        dock.data.data32[0] = XCB_CURRENT_TIME;
-        dock.data.data32[1] = kRequestDock;
-        dock.data.data32[2] = window;
-        sinceRequest_.start();
-        // Checked: the tray may have gone since it was seen, and then the icon must try the next one.
-        xcb_generic_error_t* error = xcb_request_check(
-            connection, xcb_send_event_checked(connection, 0, trayWindow, XCB_EVENT_MASK_NO_EVENT,
-                                               reinterpret_cast<const char*>(&dock)));
-        lost_ = error != nullptr;
-        std::free(error);
-    } else {
-        lost_ = true;
-    }
+    if (connection && testAttribute(Qt::WA_TranslucentBackground) && WindowDepth(connection, window) == 32)
+        backdrop_ = Backdrop::Translucent;
+    sinceRequest_.start();
+    lost_ = !connection || !RequestDock(connection, window, trayWindow);
     // Shown only once the tray has taken it: a tray that embeds a window already mapped on the
     // desktop may size it from nothing (trayer's GtkSocket makes it one pixel wide).
     showWhenEmbedded_.setInterval(kEmbedPollMs);
-    QObject::connect(&showWhenEmbedded_, &QTimer::timeout, this, [this] {
-        const bool lost = Lost();
-        if (!lost && !embedded_ && sinceRequest_.elapsed() <= kDockWaitMs) return;  // still waiting
-        showWhenEmbedded_.stop();
-        if (answered_) answered_(embedded_);
-        if (!lost && embedded_) {
-            ShowMappedByTray();
-            return;
-        }
-        lost_ = true;
-        if (dropped) dropped();
-    });
+    QObject::connect(&showWhenEmbedded_, &QTimer::timeout, this, [this] { CheckEmbedding(); });
     if (!lost_) showWhenEmbedded_.start();
+}
+
+void XEmbedTrayItem::CheckEmbedding() {
+    const bool lost = CheckWhetherLost();
+    if (!lost && !embedded_ && sinceRequest_.elapsed() <= kDockWaitMs) return;  // still waiting
+    showWhenEmbedded_.stop();
+    if (answered_) answered_(embedded_);
+    if (!lost && embedded_) {
+        ShowMappedByTray();
+        return;
+    }
+    lost_ = true;
+    if (dropped) dropped();
 }
 
 void XEmbedTrayItem::ShowMappedByTray() {
@@ -252,11 +265,10 @@ void XEmbedTrayItem::TakeBackdropFrom(std::uint32_t parent) {
     const int depth = WindowDepth(connection, window);
     if (depth == 0 || depth != WindowDepth(connection, parent)) return;
     const std::uint32_t parentRelative = XCB_BACK_PIXMAP_PARENT_RELATIVE;
-    xcb_generic_error_t* error = xcb_request_check(
+    const XcbOwned<xcb_generic_error_t> error(xcb_request_check(
         connection,
-        xcb_change_window_attributes_checked(connection, window, XCB_CW_BACK_PIXMAP, &parentRelative));
+        xcb_change_window_attributes_checked(connection, window, XCB_CW_BACK_PIXMAP, &parentRelative)));
     if (!error) backdrop_ = Backdrop::Parent;
-    std::free(error);
     update();
 }
 
@@ -271,24 +283,23 @@ QImage XEmbedTrayItem::ParentBackground() {
     xcb_clear_area(connection, 0, window, 0, 0, static_cast<uint16_t>(pixels.width()),
                    static_cast<uint16_t>(pixels.height()));
     xcb_generic_error_t* error = nullptr;  // not viewable (yet): nothing to read
-    xcb_get_image_reply_t* reply = xcb_get_image_reply(
+    const XcbOwned<xcb_get_image_reply_t> reply(xcb_get_image_reply(
         connection,
         xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0,
                       static_cast<uint16_t>(pixels.width()), static_cast<uint16_t>(pixels.height()), ~0u),
-        &error);
-    std::free(error);
+        &error));
+    const XcbOwned<xcb_generic_error_t> ignored(error);
     QImage image;
     constexpr auto kHostOrder =
         Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? XCB_IMAGE_ORDER_LSB_FIRST : XCB_IMAGE_ORDER_MSB_FIRST;
     // 24 bits in 32 and the host's byte order: QImage's RGB32; anything else is painted plainly.
     if (reply && reply->depth == 24 && xcb_get_setup(connection)->image_byte_order == kHostOrder &&
-        xcb_get_image_data_length(reply) == pixels.width() * pixels.height() * 4) {
-        image = QImage(xcb_get_image_data(reply), pixels.width(), pixels.height(), pixels.width() * 4,
+        xcb_get_image_data_length(reply.get()) == pixels.width() * pixels.height() * 4) {
+        image = QImage(xcb_get_image_data(reply.get()), pixels.width(), pixels.height(), pixels.width() * 4,
                        QImage::Format_RGB32)
                     .copy();
         image.setDevicePixelRatio(ratio);
     }
-    std::free(reply);
     return image;
 }
 
@@ -325,26 +336,25 @@ void XEmbedTrayItem::paintEvent(QPaintEvent*) {
 }
 
 void XEmbedTrayItem::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::RightButton) Activate(QSystemTrayIcon::Context);
-    if (event->button() == Qt::LeftButton) Activate(QSystemTrayIcon::Trigger);
-    if (event->button() == Qt::MiddleButton) Activate(QSystemTrayIcon::MiddleClick);
+    if (event->button() == Qt::RightButton) Activate(Activation::ContextMenu);
+    if (event->button() == Qt::LeftButton) Activate(Activation::Click);
+    if (event->button() == Qt::MiddleButton) Activate(Activation::MiddleClick);
 }
 
 void XEmbedTrayItem::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) Activate(QSystemTrayIcon::DoubleClick);
+    if (event->button() == Qt::LeftButton) Activate(Activation::DoubleClick);
 }
 
-bool XEmbedTrayItem::Lost() {
+bool XEmbedTrayItem::CheckWhetherLost() {
     // A tray that dies hands its icons back to the root window: the icon must be made anew for the
     // next tray. One that never takes the icon is found out by the wait after the request.
     if (lost_) return true;
     xcb_connection_t* connection = X11Connection();
     if (!connection) return lost_ = true;
-    xcb_query_tree_reply_t* tree = xcb_query_tree_reply(
-        connection, xcb_query_tree(connection, static_cast<xcb_window_t>(winId())), nullptr);
+    const XcbOwned<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(
+        connection, xcb_query_tree(connection, static_cast<xcb_window_t>(winId())), nullptr));
     const bool onRoot = !tree || tree->parent == tree->root;
     const xcb_window_t parent = tree ? tree->parent : 0;
-    std::free(tree);
     if (!onRoot && !embedded_) {
         embedded_ = true;
         TakeBackdropFrom(parent);

@@ -47,7 +47,7 @@ public:
     bool ExportsMenu() const override { return false; }
     void SetMenu(QMenu*, std::function<void()>) override {}
     void Retire() override;
-    bool Lost() override;
+    bool CheckWhetherLost() override;
 
 protected:
     bool event(QEvent* event) override;
@@ -64,6 +64,8 @@ private:
         Parent,       // the panel, as the tray window's own background
     };
 
+    // Called until the tray has taken the icon, or has had its time to.
+    void CheckEmbedding();
     void ShowMappedByTray();
     void TakeBackdropFrom(std::uint32_t parent);
     QImage ParentBackground();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QElapsedTimer>
 #include <QString>
 #include <QTimer>
@@ -36,9 +37,11 @@ struct TrayFacts {
 TrayKind ChooseItemKind(const TrayFacts& facts);
 bool ItemVisible(const TrayFacts& facts);
 
-class TrayHost {
+// The desktop's notification area as the program sees it: what kind of item to make there, and
+// the items themselves. (In the StatusNotifierItem world the "host" is the panel that shows them.)
+class NotificationArea {
 public:
-    virtual ~TrayHost() = default;
+    virtual ~NotificationArea() = default;
 
     // What an icon shown now becomes. Undecided while the first answers are still on their way:
     // better to wait a moment than to dock in one kind of tray and move to the other.
@@ -64,10 +67,10 @@ private:
 
 // The session's real notification areas. Every question to the bus is asynchronous, so a panel
 // that hangs costs nothing but its icon; the X server is asked directly, as it always answers.
-class DesktopTrayHost final : public TrayHost {
+class DesktopNotificationArea final : public NotificationArea {
 public:
-    DesktopTrayHost();
-    ~DesktopTrayHost() override;
+    DesktopNotificationArea();
+    ~DesktopNotificationArea() override;
 
     TrayKind ItemKind() override;
     bool Available() override;
@@ -79,8 +82,12 @@ private:
 
     TrayFacts Facts() const;
     void ChangedWhenAnswersAreDue();
+    void ConnectTimers();
+    void WatchTheWatcher();
     void WatcherOwnerChanged(const QString& owner);
     void AskWhetherAHostIsRegistered();
+    void HostQuestionAnswered(std::uint64_t generation, const QDBusMessage& reply);
+    void WatchXEmbedTrays();
     void LookForXEmbedTray();
     void XEmbedTrayWent();
     void NewXEmbedTray(std::uint32_t tray);

@@ -1,12 +1,12 @@
-#include "platform/qt/tray/TrayHost.h"
+#include "platform/qt/tray/NotificationArea.h"
 
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QGuiApplication>
-#include <QPointer>
 #include <string>
 
 #include "platform/common/DebugLog.h"
+#include "platform/qt/ContextBound.h"
 #include "platform/qt/tray/BusCalls.h"
 #include "platform/qt/tray/StatusNotifierItem.h"
 #include "platform/qt/tray/XEmbedTrayItem.h"
@@ -28,33 +28,35 @@ constexpr int kQuestionTimeoutMs = 2000;
 constexpr int kDockAttempts = 3;
 constexpr int kFirstDockPauseMs = 1000;
 
+// What a watcher's reply says of its hosts; `unknown` when it says nothing (the question timed out).
+TrayFacts::Answer HostAnswer(const QDBusMessage& reply, TrayFacts::Answer unknown) {
+    using Answer = TrayFacts::Answer;
+    if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
+        return reply.arguments().constFirst().value<QDBusVariant>().variant().toBool() ? Answer::Yes
+                                                                                       : Answer::No;
+    // A watcher that refuses the question shows nothing we know of.
+    if (reply.type() == QDBusMessage::ErrorMessage &&
+        reply.errorName() != QStringLiteral("org.freedesktop.DBus.Error.NoReply"))
+        return Answer::No;
+    return unknown;
+}
+
 }  // namespace
 
-DesktopTrayHost::DesktopTrayHost() : bus_(QDBusConnection::sessionBus()) {
+DesktopNotificationArea::DesktopNotificationArea() : bus_(QDBusConnection::sessionBus()) {
     sinceWatcherSeen_.start();
+    ConnectTimers();
     if (bus_.isConnected()) {
-        watcherWatch_ = std::make_unique<QDBusServiceWatcher>(kWatcherService, bus_,
-                                                              QDBusServiceWatcher::WatchForOwnerChange);
-        QObject::connect(
-            watcherWatch_.get(), &QDBusServiceWatcher::serviceOwnerChanged, watcherWatch_.get(),
-            [this](const QString&, const QString&, const QString& owner) { WatcherOwnerChanged(owner); });
-        // A host that comes or goes may leave the watcher itself: ask again at once, whatever the signal.
-        hostsChanged_.setSingleShot(true);
-        hostsChanged_.setInterval(0);
-        QObject::connect(&hostsChanged_, &QTimer::timeout, &hostsChanged_,
-                         [this] { AskWhetherAHostIsRegistered(); });
-        for (const char* signal : {"StatusNotifierHostRegistered", "StatusNotifierHostUnregistered"})
-            bus_.connect(kWatcherService, kWatcherPath, kWatcherService, QLatin1String(signal),
-                         &hostsChanged_, SLOT(start()));
-        const QDBusMessage ask = DaemonCall(QStringLiteral("GetNameOwner"), {kWatcherService});
-        OnReply(bus_.asyncCall(ask), &context_, [this](const QDBusMessage& reply) {
-            if (watcherPresent_ != Answer::Pending) return;  // a change of owner came first
-            const bool owned = reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty();
-            WatcherOwnerChanged(owned ? reply.arguments().constFirst().toString() : QString());
-        });
+        WatchTheWatcher();
     } else {
         watcherPresent_ = hostRegistered_ = Answer::No;
     }
+    WatchXEmbedTrays();
+    ChangedWhenAnswersAreDue();
+}
+
+// On X11, trays that come and go are heard of without asking; the one there now is looked for.
+void DesktopNotificationArea::WatchXEmbedTrays() {
     if (QGuiApplication::platformName() == QStringLiteral("xcb"))
         xembedWatch_ = std::make_unique<XEmbedTrayWatch>(
             [this] {
@@ -63,21 +65,47 @@ DesktopTrayHost::DesktopTrayHost() : bus_(QDBusConnection::sessionBus()) {
             },
             [this] { XEmbedTrayWent(); });
     LookForXEmbedTray();
+}
+
+void DesktopNotificationArea::ConnectTimers() {
+    // A host that comes or goes may leave the watcher itself: ask again at once, whatever the signal.
+    hostsChanged_.setSingleShot(true);
+    hostsChanged_.setInterval(0);
+    QObject::connect(&hostsChanged_, &QTimer::timeout, &hostsChanged_,
+                     [this] { AskWhetherAHostIsRegistered(); });
     xembedPause_.setSingleShot(true);
     QObject::connect(&xembedPause_, &QTimer::timeout, &xembedPause_, [this] { Changed(); });
     poll_.setInterval(kPollMs);
     QObject::connect(&poll_, &QTimer::timeout, &poll_, [this] { AskWhetherAHostIsRegistered(); });
-    ChangedWhenAnswersAreDue();
 }
 
-void DesktopTrayHost::ChangedWhenAnswersAreDue() {
+// Who owns the watcher's name, now and whenever it changes, and the watcher's word that a host came
+// or went.
+void DesktopNotificationArea::WatchTheWatcher() {
+    watcherWatch_ = std::make_unique<QDBusServiceWatcher>(kWatcherService, bus_,
+                                                          QDBusServiceWatcher::WatchForOwnerChange);
+    QObject::connect(
+        watcherWatch_.get(), &QDBusServiceWatcher::serviceOwnerChanged, watcherWatch_.get(),
+        [this](const QString&, const QString&, const QString& owner) { WatcherOwnerChanged(owner); });
+    for (const char* signal : {"StatusNotifierHostRegistered", "StatusNotifierHostUnregistered"})
+        bus_.connect(kWatcherService, kWatcherPath, kWatcherService, QLatin1String(signal), &hostsChanged_,
+                     SLOT(start()));
+    const QDBusMessage ask = DaemonCall(QStringLiteral("GetNameOwner"), {kWatcherService});
+    OnReply(bus_.asyncCall(ask), &context_, [this](const QDBusMessage& reply) {
+        if (watcherPresent_ != Answer::Pending) return;  // a change of owner came first
+        const bool owned = reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty();
+        WatcherOwnerChanged(owned ? reply.arguments().constFirst().toString() : QString());
+    });
+}
+
+void DesktopNotificationArea::ChangedWhenAnswersAreDue() {
     // Whatever is still unanswered by then no longer holds the icon back.
     QTimer::singleShot(kAnswerWaitMs, &context_, [this] { Changed(); });
 }
 
-DesktopTrayHost::~DesktopTrayHost() = default;
+DesktopNotificationArea::~DesktopNotificationArea() = default;
 
-void DesktopTrayHost::WatcherOwnerChanged(const QString& owner) {
+void DesktopNotificationArea::WatcherOwnerChanged(const QString& owner) {
     watcherPresent_ = owner.isEmpty() ? Answer::No : Answer::Yes;
     hostRegistered_ = owner.isEmpty() ? Answer::No : Answer::Pending;
     ++statusNotifierGeneration_;  // items registered with an earlier watcher are forgotten
@@ -90,7 +118,7 @@ void DesktopTrayHost::WatcherOwnerChanged(const QString& owner) {
     Changed();
 }
 
-void DesktopTrayHost::AskWhetherAHostIsRegistered() {
+void DesktopNotificationArea::AskWhetherAHostIsRegistered() {
     if (hostQuestionOut_) {
         askAgain_ = true;  // the answer on its way may be older than what led to this question
         return;
@@ -99,55 +127,51 @@ void DesktopTrayHost::AskWhetherAHostIsRegistered() {
     askAgain_ = false;
     QDBusMessage get = WatcherCall(QStringLiteral("Get"), QStringLiteral("org.freedesktop.DBus.Properties"));
     get << kWatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
-    const std::uint64_t generation = statusNotifierGeneration_;
-    OnReply(
-        bus_.asyncCall(get, kQuestionTimeoutMs), &context_, [this, generation](const QDBusMessage& reply) {
-            hostQuestionOut_ = false;
-            if (askAgain_) hostsChanged_.start();
-            if (generation != statusNotifierGeneration_) return;  // asked of a watcher that has gone
-            Answer answer = hostRegistered_;
-            if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
-                answer = reply.arguments().constFirst().value<QDBusVariant>().variant().toBool() ? Answer::Yes
-                                                                                                 : Answer::No;
-            } else if (reply.type() == QDBusMessage::ErrorMessage &&
-                       reply.errorName() != QStringLiteral("org.freedesktop.DBus.Error.NoReply")) {
-                answer = Answer::No;  // a watcher that refuses the question shows nothing we know of
-            }
-            if (answer == hostRegistered_) return;
-            hostRegistered_ = answer;
-            PollWhileAHostIsAwaited();
-            Changed();
-        });
+    OnReply(bus_.asyncCall(get, kQuestionTimeoutMs), &context_,
+            [this, generation = statusNotifierGeneration_](const QDBusMessage& reply) {
+                HostQuestionAnswered(generation, reply);
+            });
 }
 
-void DesktopTrayHost::PollWhileAHostIsAwaited() {
+void DesktopNotificationArea::HostQuestionAnswered(std::uint64_t generation, const QDBusMessage& reply) {
+    hostQuestionOut_ = false;
+    if (askAgain_) hostsChanged_.start();
+    if (generation != statusNotifierGeneration_) return;  // asked of a watcher that has gone
+    const Answer answer = HostAnswer(reply, hostRegistered_);
+    if (answer == hostRegistered_) return;
+    hostRegistered_ = answer;
+    PollWhileAHostIsAwaited();
+    Changed();
+}
+
+void DesktopNotificationArea::PollWhileAHostIsAwaited() {
     // Hosts register with the watcher, which may not say so: ask until one is there.
     const bool awaited = watcherPresent_ == Answer::Yes && hostRegistered_ != Answer::Yes;
     if (awaited && !poll_.isActive()) poll_.start();
     if (!awaited) poll_.stop();
 }
 
-void DesktopTrayHost::LookForXEmbedTray() {
+void DesktopNotificationArea::LookForXEmbedTray() {
     const std::uint32_t tray = XEmbedTrayWindow();
     if (xembedWatch_) xembedWatch_->Follow(tray);
     if (tray != xembedTray_) NewXEmbedTray(tray);
 }
 
-void DesktopTrayHost::XEmbedTrayWent() {
+void DesktopNotificationArea::XEmbedTrayWent() {
     // Icons docked in it are gone with it, even if the next tray's window has the same number.
     NewXEmbedTray(0);
     LookForXEmbedTray();
     Changed();
 }
 
-void DesktopTrayHost::NewXEmbedTray(std::uint32_t tray) {
+void DesktopNotificationArea::NewXEmbedTray(std::uint32_t tray) {
     xembedTray_ = tray;
     ++xembedGeneration_;
     xembedRefusals_ = 0;
     xembedPause_.stop();
 }
 
-void DesktopTrayHost::XEmbedDockAnswered(std::uint64_t generation, bool taken) {
+void DesktopNotificationArea::XEmbedDockAnswered(std::uint64_t generation, bool taken) {
     if (generation != xembedGeneration_ || xembedPause_.isActive()) return;
     if (taken) {
         xembedRefusals_ = 0;
@@ -188,32 +212,31 @@ bool ItemVisible(const TrayFacts& facts) {
            (kind == TrayKind::StatusNotifier && facts.hostRegistered == TrayFacts::Answer::Yes);
 }
 
-TrayFacts DesktopTrayHost::Facts() const {
+TrayFacts DesktopNotificationArea::Facts() const {
     const bool refusing = xembedRefusals_ >= kDockAttempts;
     return {watcherPresent_, hostRegistered_, xembedTray_ != 0 && !refusing,
             sinceWatcherSeen_.elapsed() >= kAnswerWaitMs, xembedPause_.isActive() && !refusing};
 }
 
-TrayKind DesktopTrayHost::ItemKind() {
+TrayKind DesktopNotificationArea::ItemKind() {
     return ChooseItemKind(Facts());
 }
 
-bool DesktopTrayHost::Available() {
+bool DesktopNotificationArea::Available() {
     return ItemVisible(Facts());
 }
 
-std::uint64_t DesktopTrayHost::Generation(TrayKind kind) {
+std::uint64_t DesktopNotificationArea::Generation(TrayKind kind) {
     if (kind == TrayKind::XEmbed) return xembedGeneration_;
     if (kind == TrayKind::StatusNotifier) return statusNotifierGeneration_;
     return 0;
 }
 
-std::unique_ptr<TrayItem, RetireItem> DesktopTrayHost::CreateItem(TrayKind kind) {
+std::unique_ptr<TrayItem, RetireItem> DesktopNotificationArea::CreateItem(TrayKind kind) {
     if (kind == TrayKind::XEmbed && xembedTray_ != 0) {
-        QPointer<QObject> host(&context_);
-        auto answered = [this, host, generation = xembedGeneration_](bool taken) {
-            if (host) XEmbedDockAnswered(generation, taken);
-        };
+        auto answered = BoundTo(&context_, [this, generation = xembedGeneration_](bool taken) {
+            XEmbedDockAnswered(generation, taken);
+        });
         return std::unique_ptr<TrayItem, RetireItem>(new XEmbedTrayItem(xembedTray_, answered));
     }
     if (kind == TrayKind::StatusNotifier && bus_.isConnected()) {

@@ -45,17 +45,17 @@ TEST(TrayChoiceTest, AccessKeysReadAsTheHostWritesThem) {
 
 TEST_F(BackendTest, AWindowShownForLackOfATrayGoesIntoOneThatArrivesUnlessTheUserUsedIt) {
     for (const bool used : {false, true}) {
-        trayHost.available = false;
-        QtFormsToolkit graced{table, {[this] { return trayHost.available; }, false, 50}};
+        notificationArea.available = false;
+        QtFormsToolkit graced{table, {[this] { return notificationArea.available; }, false, 50}};
         graced.Start(kIdentity);
         const std::unique_ptr<FormWindow> form = graced.CreateForm(Form1Layout(), events);
-        QWidget* widget = static_cast<QtFormWindow&>(*form).Widget();
+        QWidget* widget = &QtFormWindowInspector::Widget(static_cast<QtFormWindow&>(*form));
         bool shownAtOnce = true, shownAfterGrace = false;
         QTimer::singleShot(0, [&] { shownAtOnce = widget->isVisible(); });
         QTimer::singleShot(1000, [&] {
             shownAfterGrace = widget->isVisible();
             if (used) QTest::keyClick(widget->findChild<QLineEdit*>(), Qt::Key_A);
-            trayHost.available = true;
+            notificationArea.available = true;
             graced.TrayChanged();
             EXPECT_EQ(widget->isVisible(), used) << used;
             EXPECT_EQ(widget->windowFlags() & Qt::WindowType_Mask, used ? Qt::Window : Qt::Tool) << used;
