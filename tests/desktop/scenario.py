@@ -126,7 +126,8 @@ class ProgramScenario(unittest.TestCase):
 def main():
     """Runs the scenarios named on the command line in a network namespace of their own; exits 77
     (skipped) where none can be made."""
-    if not enter_private_network():
-        print("skipped: cannot make a network namespace to keep the program's probes on loopback", file=sys.stderr)
+    if why := enter_private_network():
+        print(f"skipped: no network namespace to keep the program's probes on loopback ({why}): needs root",
+              file=sys.stderr)
         sys.exit(77)
     unittest.main(module="__main__", verbosity=2)
