@@ -31,6 +31,8 @@ class ProgramScenario(unittest.TestCase):
         def shot_on_failure(self):  # a look at the screen, beside the steps' own screenshots
             try:
                 test()
+            except unittest.SkipTest:
+                raise
             except Exception:
                 self.desktop.screenshot("failure")
                 raise
