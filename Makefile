@@ -1,5 +1,6 @@
-# The two commands: `make run` and `make test`. Everything else is a building block.
-.PHONY: deps build run test windows package reproducible bench fuzz format clean
+# The two commands: `make run` and `make test`; `make check` is the developer's quick loop.
+# Everything else is a building block. Each asks scripts/install-deps only for what it needs.
+.PHONY: deps build run check test windows package reproducible bench fuzz format clean
 
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 600
@@ -7,34 +8,50 @@ FUZZ_SECONDS ?= 600
 deps:
 	@scripts/install-deps
 
-build: deps
+# The program alone, without the tests: what a newcomer needs to try it.
+run:
+	@scripts/install-deps run
+	cmake --preset run >/dev/null
+	cmake --build --preset run -j $(JOBS)
+	@scripts/run-program build/run
+
+# Everything the tests need, built in the default preset.
+build:
+	@scripts/install-deps run test
 	cmake --preset default >/dev/null
 	cmake --build --preset default -j $(JOBS)
 
-run: build
-	@scripts/run-program build/default
+# What needs no desktop, Wine or network namespace, in seconds.
+check:
+	@scripts/install-deps run test
+	@scripts/check
 
-test: deps
+test:
+	@scripts/install-deps run test windows
 	@scripts/test-all
 
 # The .deb in build/default, the Windows zip and installer in build/windows.
 package: build
+	@scripts/install-deps windows
 	cd build/default && cpack -G DEB
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows -j $(JOBS) --target vedodud_zip vedodud_msi
 
-windows: deps
+windows:
+	@scripts/install-deps run test windows
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows -j $(JOBS)
 
 # Builds the three release artefacts twice from clean clones and compares them.
-reproducible: deps
+reproducible:
+	@scripts/install-deps run test windows
 	@scripts/reproducible
 
 bench: deps
 	@bench/run-bench
 
-fuzz: deps
+fuzz:
+	@scripts/install-deps run test
 	cmake --preset default >/dev/null
 	cmake --build --preset default -j $(JOBS) --target probe_target_fuzzer
 	tests/reliability/fuzz/run-fuzzer build/default/tests/reliability/probe-target-fuzzer $(FUZZ_SECONDS)

@@ -22,6 +22,13 @@ class SessionBus:
         reply = self.call(destination, path, "org.freedesktop.DBus.Properties.Get", interface, name)
         return None if reply is None else reply[0]
 
+    def connections_of(self, pid):
+        """The unique names of the connections process pid has on the bus."""
+        bus = ("org.freedesktop.DBus", "/org/freedesktop/DBus")
+        (names,) = self.call(*bus, "org.freedesktop.DBus.ListNames") or ([],)
+        return [name for name in names if name.startswith(":") and
+                self.call(*bus, "org.freedesktop.DBus.GetConnectionUnixProcessID", name) == (pid,)]
+
     def status_notifier_host_registered(self):
         return self.property(*WATCHER, WATCHER[0], "IsStatusNotifierHostRegistered") is True
 

@@ -31,6 +31,8 @@ def serve(bus):
         invocation.return_value(None)
 
     def get(connection, sender, path, interface, name):
+        if name == "IsStatusNotifierHostRegistered" and not hosts:
+            print(f"told {sender} that no host is registered", flush=True)
         return {"RegisteredStatusNotifierItems": GLib.Variant("as", items),
                 "IsStatusNotifierHostRegistered": GLib.Variant("b", bool(hosts)),
                 "ProtocolVersion": GLib.Variant("i", 0)}[name]

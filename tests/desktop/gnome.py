@@ -21,6 +21,7 @@ SYSTEM_BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus
 <allow receive_sender="*"/></policy></busconfig>
 """
 SHELL = ("org.gnome.Shell", "/org/gnome/Shell")
+MENU_READS = "type='method_call',interface='com.canonical.dbusmenu',member='GetLayout'"
 
 
 def start_gnome_shell(desktop, wayland=False):
@@ -46,6 +47,18 @@ def start_gnome_shell(desktop, wayland=False):
                                                    "org.freedesktop.DBus.GetNameOwner", SHELL[0]), 60, interval=0.5)
     wait_for("the extension's status notifier host", desktop.bus.status_notifier_host_registered, 60, interval=0.5)
     desktop.bus.call(*SHELL, "org.freedesktop.DBus.Properties.Set", SHELL[0], "OverviewActive", "<false>")
+
+
+def watch_menu_reads(desktop):
+    """Logs every request for a menu's layout on the session bus: the extension reads an item's menu
+    once it shows the item."""
+    desktop._spawn("menu-reads", ["dbus-monitor", "--session", MENU_READS])
+    # Its connection gives up its name as it becomes a monitor.
+    wait_for("the bus monitor", lambda: "member=NameLost" in desktop.program_log("menu-reads"), 10)
+
+
+def shell_read_menu_of(desktop, bus_name):
+    return f"-> destination={bus_name} " in desktop.program_log("menu-reads")
 
 
 def dropped_items(desktop):

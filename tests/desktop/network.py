@@ -15,11 +15,11 @@ _libc = ctypes.CDLL(None, use_errno=True)
 def enter_private_network():
     """Moves this process, and all it starts from now on, into a network namespace of its own with
     only loopback up: whatever URL the program probes, its default one included, stays here. Call
-    before any thread starts. False where no namespace can be made."""
+    before any thread starts. Returns why where no namespace can be made, else an empty string."""
     if _libc.unshare(CLONE_NEWNET) != 0:
-        return False
+        return f"unshare: {os.strerror(ctypes.get_errno())}"
     subprocess.run(["ip", "link", "set", "lo", "up"], check=True)
-    return True
+    return ""
 
 
 def network_namespace(pid="self"):

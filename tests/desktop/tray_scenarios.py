@@ -16,6 +16,10 @@ class TrayScenarios:
     def look_at_shown_window(self, form):
         pass
 
+    def wait_for_light(self, form, colour):
+        """The light turns after the probe's verdict is in; a loaded machine may take a while."""
+        wait_for(f"the light to turn {colour}", lambda: self.light(form) == colour, 5)
+
     def test_tray_cycle(self):
         d = self.desktop
         self.start_program()
@@ -61,12 +65,12 @@ class TrayScenarios:
         icon_seen = time.monotonic()
         form = self.choose_do_stuff()
         self.set_url_and_tick(form, site.url)
-        self.assertLess(time.monotonic() - icon_seen, TICK - 3, "too slow to beat the first tick")
+        self.assertLess(time.monotonic() - icon_seen, TICK - 1, "too slow to beat the first tick")
         d.screenshot("url-set-box-ticked")
         wait_for("a probe of the site", lambda: site.accepted or self.alerts(), 1.5 * TICK)
         self.assertGreater(site.accepted, 0, "the first tick found the site unreachable")
-        time.sleep(0.5)
-        self.assertEqual((self.light(form), self.alerts()), (GREEN, []))
+        self.wait_for_light(form, GREEN)
+        self.assertEqual(self.alerts(), [])
 
         site.stop()
         alert = wait_for("the alert", self.alerts, 1.5 * TICK)
@@ -77,8 +81,7 @@ class TrayScenarios:
         d.focus(alert[0])
         d.key("Return")
         wait_for("the alert to close", lambda: not self.alerts(), 10)
-        time.sleep(0.5)
-        self.assertEqual(self.light(form), RED)
+        self.wait_for_light(form, RED)
         d.screenshot("after-ok-red")
         time.sleep(TICK + 2)  # further failures raise no second alert
         self.assertEqual((self.alerts(), self.light(form)), ([], RED))
@@ -86,7 +89,6 @@ class TrayScenarios:
         accepted = site.accepted
         site.start()
         wait_for("a probe of the site", lambda: site.accepted > accepted, 1.5 * TICK)
-        time.sleep(0.5)
-        self.assertEqual(self.light(form), GREEN)
+        self.wait_for_light(form, GREEN)
         d.screenshot("back-online-green")
         self.close_with_close_box(form)

@@ -15,6 +15,7 @@ from desktop.legibility import (BARE_FORM, CHECK1, FRAME1_CAPTION, LABEL1, backg
                                 luminance, read_pixels)
 from desktop.scenario import ProgramScenario, main  # noqa: E402
 from desktop.bus import WATCHER  # noqa: E402
+from desktop.gnome import dropped_items, shell_read_menu_of, watch_menu_reads  # noqa: E402
 from desktop.screen import Screen  # noqa: E402
 from desktop.session import Desktop  # noqa: E402
 from desktop.tray_scenarios import TrayScenarios  # noqa: E402
@@ -127,7 +128,7 @@ class Scenario(ProgramScenario):
         d = self.desktop
         d.kill_tray()
         self.start_program()
-        time.sleep(3)
+        wait_for("the program on the bus", lambda: d.bus.connections_of(self.program.pid), 10)
         d.start_tray()
         item = self.status_notifier_item()
         self.assertEqual(self.tooltip(item), TIP)
@@ -304,11 +305,14 @@ class GnomeShell(Scenario):
 
     def test_gnome_keeps_the_icon(self):
         d = self.desktop
+        watch_menu_reads(d)
         for start in range(1, 6):
+            dropped = dropped_items(d)
             self.start_program()
             item = self.status_notifier_item()
-            time.sleep(10)
-            self.assertEqual(d.bus.status_notifier_items(), [item], f"start {start}")
+            wait_for("the extension to show or drop the item",
+                     lambda: shell_read_menu_of(d, item[0]) or dropped_items(d) > dropped, 30)
+            self.assertEqual((d.bus.status_notifier_items(), dropped_items(d)), ([item], dropped), f"start {start}")
             if start == 1:
                 d.screenshot("icon-in-top-bar")
             self.choose_in_exported_menu(item, MENU[2])
@@ -381,8 +385,15 @@ class WaylandSession(Scenario):
         self.assertEqual(self.start_at_login("ubuntu:GNOME"), "xcb")
         self.choose_in_exported_menu(self.status_notifier_item(), MENU[0])
         xwayland = Screen({**self.desktop.env, "DISPLAY": self.xwayland}, None, False)
-        wait_for("the window on XWayland", lambda: xwayland.visible_windows(FORM_CAPTION), 10)
+        (form,) = wait_for("the window on XWayland", lambda: xwayland.visible_windows(FORM_CAPTION), 10)
         self.compositor_shot("window")
+        # The compositor's frame around the window: a title bar above it, taller than the borders.
+        frame = int(re.search(r"Parent window id: (0x[0-9a-f]+)", xwayland.run("xwininfo", "-children", "-id", form))
+                    .group(1), 16)
+        (x, y, w, h), (fx, fy, fw, fh) = xwayland.geometry(form), xwayland.geometry(frame)
+        top, sides, bottom = y - fy, (x - fx, fx + fw - x - w), fy + fh - y - h
+        self.assertGreater(top, max(*sides, bottom) + 10, f"no title bar: frame {top} above, {sides} beside, "
+                                                          f"{bottom} below")
 
     def test_wayland_panel_after_program(self):
         self.panel_after_program()
@@ -398,7 +409,9 @@ class WatcherWithoutHost(Scenario):
         d = self.desktop
         self.start_program()
         item = self.status_notifier_item()
-        time.sleep(2)
+        told = lambda: any(f"told {name} that no host" in d.program_log("watcher")  # noqa: E731
+                           for name in d.bus.connections_of(self.program.pid))
+        wait_for("the watcher to tell the program there is no host", told, 10)
         d.bus.call(*WATCHER, f"{WATCHER[0]}.RegisterStatusNotifierHost", "org.kde.StatusNotifierHost-test")
         self.assertEqual([label for _, label in self.exported_menu(item)], MENU)
         time.sleep(max(0.0, self.started_at + GRACE + 1 - time.monotonic()))

@@ -49,7 +49,7 @@ TEST_P(ProbeFaults, AnswersWithinBudgetWithOneAttempt) {
     const FaultCase& c = GetParam();
     FaultStage stage;
     const auto url = stage.Stage(c.fault);
-    if (!url) GTEST_SKIP() << "cannot be staged on this machine";
+    if (!url) GTEST_SKIP() << stage.WhyNotStaged(c.fault);
     scripted::ScriptedCodePage codePage;
     TcpProbe probe(codePage, kBudget);
     // A reset races the probe's look at the socket; repeat to give the race a chance to show.
@@ -100,7 +100,7 @@ TEST_P(PollFaults, LightAndAlertFollowTheTable) {
     ASSERT_EQ(rig.screen().Light(), STATUS_ONLINE_COLOR);
 
     const auto faulty = stage.Stage(c.fault);
-    if (!faulty) GTEST_SKIP() << "cannot be staged on this machine";
+    if (!faulty) GTEST_SKIP() << stage.WhyNotStaged(c.fault);
     rig.screen().Type(WString(faulty->begin(), faulty->end()));
     connects.emplace();
     const Colour expected = c.reachable ? STATUS_ONLINE_COLOR : STATUS_OFFLINE_COLOR;

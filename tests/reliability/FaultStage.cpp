@@ -61,4 +61,17 @@ std::optional<std::string> FaultStage::Stage(Fault fault) {
     return std::nullopt;
 }
 
+std::string FaultStage::WhyNotStaged(Fault fault) const {
+    const bool named = fault == Fault::NamedUp || fault == Fault::NoSuchName ||
+                       fault == Fault::ResolverSilent || fault == Fault::DeadIpv6LiveIpv4 ||
+                       fault == Fault::LiveIpv6DeadIpv4 || fault == Fault::BothDead ||
+                       fault == Fault::RefusedThenLive;
+    if (named && !InPrivateNetwork()) return NoPrivateNetwork();
+    if (named && !(resolver_ && resolver_->valid()))
+        return "the loopback resolver cannot listen on 127.0.0.1:53";
+    if (fault != Fault::Ipv6Up && !named) return "the loopback server cannot play this fault";
+    if (!v6_.valid()) return "no IPv6 loopback (::1) on this machine";
+    return "the name does not lead to ::1 then 127.0.0.1 on one port";
+}
+
 }  // namespace vedodud::reliability

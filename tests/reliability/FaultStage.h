@@ -43,6 +43,8 @@ public:
     // Puts the fault in place and returns the URL that meets it; empty when it cannot be staged here
     // (no IPv6 loopback, or no private network for name lookups).
     std::optional<std::string> Stage(Fault fault);
+    // Why Stage(fault) gave nothing, in one line.
+    std::string WhyNotStaged(Fault fault) const;
 
     FaultServer& v4() { return v4_; }
     LoopbackResolver* resolver() { return resolver_.get(); }

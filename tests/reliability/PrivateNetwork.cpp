@@ -19,6 +19,7 @@ namespace vedodud::reliability {
 namespace {
 
 bool inPrivateNetwork = false;
+std::string whyNoPrivateNetwork = "not tried";
 
 bool WriteFile(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::trunc);
@@ -74,10 +75,14 @@ std::string Overlay(const std::string& target, const std::string& text) {
 
 }  // namespace
 
-std::string EnterPrivateNetwork(const std::string& resolverOptions) {
+namespace {
+
+// Loopback comes up first: once the namespaces exist there is no way back, and the tests that need
+// no private names still run on it when the rest fails.
+std::string MakePrivateNetwork(const std::string& resolverOptions) {
     if (std::string why = Unshare(); !why.empty()) return why;
-    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return Failure("making / private");
     if (std::string why = BringLoopbackUp(); !why.empty()) return why;
+    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return Failure("making / private");
     for (const auto& [target, text] : {
              std::pair<std::string, std::string>{"/etc/resolv.conf",
                                                  "nameserver 127.0.0.1\n" + resolverOptions},
@@ -87,8 +92,21 @@ std::string EnterPrivateNetwork(const std::string& resolverOptions) {
          }) {
         if (std::string why = Overlay(target, text); !why.empty()) return why;
     }
-    inPrivateNetwork = true;
     return {};
+}
+
+}  // namespace
+
+std::string EnterPrivateNetwork(const std::string& resolverOptions) {
+    whyNoPrivateNetwork = MakePrivateNetwork(resolverOptions);
+    inPrivateNetwork = whyNoPrivateNetwork.empty();
+    return whyNoPrivateNetwork;
+}
+
+std::string NoPrivateNetwork() {
+    if (inPrivateNetwork) return {};
+    return "no private network (" + whyNoPrivateNetwork +
+           "): needs root or unprivileged user namespaces, and / a mount point";
 }
 
 bool InPrivateNetwork() {

@@ -26,6 +26,9 @@ std::string EnterPrivateNetwork(const std::string& resolverOptions = kQuickResol
 // Whether EnterPrivateNetwork succeeded in this process.
 bool InPrivateNetwork();
 
+// Empty inside the private network; otherwise one line: what failed and what would grant it.
+std::string NoPrivateNetwork();
+
 // A DNS server on 127.0.0.1:53 that either says no name exists or swallows every query.
 class LoopbackResolver {
 public:

@@ -9,7 +9,7 @@
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     if (const std::string why = vedodud::reliability::EnterPrivateNetwork(); !why.empty()) {
-        std::cerr << "no private network (" << why << "); name lookup cases will skip\n";
+        std::cerr << vedodud::reliability::NoPrivateNetwork() << "; name lookup cases will skip\n";
     }
     return RUN_ALL_TESTS();
 }
